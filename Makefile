@@ -1,0 +1,29 @@
+# The two set-up commands: `make play` and `make test`. CMake does the real work.
+WERROR ?= OFF
+
+.PHONY: play test build asan fuzz bench clean
+
+build:
+	cmake --preset default -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset default
+
+play: build
+	./build/numerion
+
+test: build
+	ctest --preset default
+
+asan:
+	cmake --preset asan -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset asan
+	ctest --preset asan
+
+fuzz:
+	cmake --preset fuzz -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset fuzz
+
+bench: build
+	./build/bench/numerion_bench
+
+clean:
+	rm -rf build build-asan build-fuzz

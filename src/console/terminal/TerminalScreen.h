@@ -1,0 +1,45 @@
+#pragma once
+// Presents the TextConsole model on a real terminal: alternate screen, code page 850 glyphs,
+// colours mapped by colour, only changed cells sent, one write per frame.
+
+#include <memory>
+#include <string>
+
+#include "console/TextConsole.h"
+
+namespace numerion {
+
+class TerminalScreen {
+public:
+    // fd is the terminal's output; the model is read at every present().
+    TerminalScreen(int fd, const TextConsole& model);
+    ~TerminalScreen();
+    TerminalScreen(const TerminalScreen&) = delete;
+    TerminalScreen& operator=(const TerminalScreen&) = delete;
+
+    // Enters the alternate screen, hides the cursor, asks for 80 x 35 where the terminal
+    // accepts it, and paints the whole picture at the next present().
+    void enter();
+    // Leaves everything as it was found: colours, cursor shown, main screen back.
+    void leave();
+    // Bytes that leave() writes, ready for a signal handler (no allocation there).
+    const char* restoreBytes() const;
+
+    // Sends what changed since the last frame, in one write; nothing when nothing changed.
+    void present();
+    // Re-reads the terminal size after SIGWINCH; the next present() repaints everything.
+    void resized();
+    // Whether the terminal shows all 80 x 35 cells; while not, the game is held.
+    bool largeEnough() const;
+    // Rings the terminal bell.
+    void bell();
+
+    // Bytes sent so far (for measurements).
+    std::size_t bytesSent() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace numerion

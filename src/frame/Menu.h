@@ -1,0 +1,35 @@
+#pragma once
+// The main routine's long-lived state, the title menu and the instructions screen.
+
+#include <cstdint>
+
+#include "console/Services.h"
+#include "game/Castle.h"
+#include "highscore/Bestenliste.h"
+#include "highscore/HighscoreTable.h"
+
+namespace numerion {
+
+// Everything that lives for the whole run, created zeroed at start-up.
+struct ProgramState {
+    HighscoreTable highscores;
+    CastleGrid castle;
+    MineCandidateList mineCandidates;
+    MineCandidateList mineCandidatesCopy;
+    NameGrid nameGrid;
+    GameState game;
+    std::int32_t stepDelay = 0;
+    std::int32_t fromMenu = 0;
+    std::int32_t newPlace = 0;
+};
+
+// Start-up after the platform is open: size, clear, highscore file, seed, cursor hidden, menu.
+// Returns the exit status.
+int runProgram(Services& io, ProgramState& state);
+
+// The animated title menu; returns the exit status when key 4 ends the program.
+int HAUPTMENUE(Services& io, ProgramState& state);
+
+void SPIELANLEITUNG(Services& io);
+
+}  // namespace numerion

@@ -1,0 +1,28 @@
+#pragma once
+// The after-game chain and the list screen.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "console/Services.h"
+#include "game/Castle.h"
+#include "highscore/HighscoreTable.h"
+
+namespace numerion {
+
+// The 72 cells of the name entry grid.
+using NameGrid = std::array<std::string, 72>;
+
+// Spells a name on the grid; returns it padded with blanks to 15 characters.
+std::string NAMENSEINGABE(Services& io, NameGrid& grid);
+
+// Enters a qualifying result (name entry, insertion, save), then shows the list.
+void BESTENLISTENEINTRAG(Services& io, const GameState& game, HighscoreTable& highscores,
+                         NameGrid& grid, std::int32_t& newPlace);
+
+// Shows the list ten places a page; returns on Space with the screen cleared.
+void BESTENLISTENANZEIGE(Services& io, std::int32_t fromMenu, const HighscoreTable& highscores,
+                         std::int32_t newPoints, std::int32_t newPlace);
+
+}  // namespace numerion
