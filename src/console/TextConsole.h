@@ -40,6 +40,9 @@ public:
     void printText(std::string_view text, Ending ending = Ending::None);
     void printNumber(std::int32_t value, Ending ending = Ending::None);
     void newLine();
+    // Prints bytes read from files as glyphs only: no byte acts as a control character, so a
+    // damaged file cannot ring the bell or move the cursor. Wraps and scrolls like printText.
+    void printGlyphs(std::string_view bytes, Ending ending = Ending::None);
 
     // Read side, for the renderer and for tests. Rows and columns count from 1.
     const Cell& cell(int row, int column) const;
