@@ -70,8 +70,8 @@ public:
     virtual std::optional<std::int32_t> nextKeyPress() = 0;
     // Whether a key press is waiting in the platform's input queue.
     virtual bool keyPressWaiting() = 0;
-    // A plain wait of ms milliseconds (0 yields the rest of the time slice).
-    virtual void sleep(int ms) = 0;
+    // A plain wait of ms milliseconds (0 yields the rest of the time slice); fractions count.
+    virtual void sleep(double ms) = 0;
     // Blocks until input arrives (a key event, focus change or resize) or until ms have
     // passed. Replaces busy waits: the caller looks again at once when it returns.
     virtual void waitForInput(int ms) = 0;

@@ -47,7 +47,7 @@ public:
     int beeps() const { return static_cast<int>(beepTimes_.size()); }
     const std::vector<double>& beepTimes() const { return beepTimes_; }
     // Each wait the program made: plain sleeps (ms) in order; for schedule tests.
-    const std::vector<int>& sleeps() const { return sleeps_; }
+    const std::vector<double>& sleeps() const { return sleeps_; }
     // The 80 bytes of a screen row, 1-based.
     std::string row(int r) const { return screen.rowText(r); }
     // The local time the platform reports; nullopt makes the date and time texts empty.
@@ -62,7 +62,7 @@ public:
     bool isHeld(Key key) override;
     std::optional<std::int32_t> nextKeyPress() override;
     bool keyPressWaiting() override;
-    void sleep(int ms) override;
+    void sleep(double ms) override;
     void waitForInput(int ms) override;
     double monotonicSeconds() override;
     std::optional<std::tm> localTime() override;
@@ -77,7 +77,7 @@ private:
     double deadlineMs_ = 1e12;
     std::vector<Event*> pendingEventsUnused_;
     std::vector<double> beepTimes_;
-    std::vector<int> sleeps_;
+    std::vector<double> sleeps_;
     std::optional<std::tm> localTime_;
     std::function<void(double)> waitHook_;
 };
