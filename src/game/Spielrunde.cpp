@@ -1,0 +1,206 @@
+// One game: the castle is built, then the apprentice walks one cell per 90 ms tick until the
+// last digit is collected or the last life is gone.
+#include "game/Spielrunde.h"
+
+#include <optional>
+
+namespace numerion {
+
+namespace {
+
+constexpr int kTickMs = 90;
+constexpr int kStartRow = 3;     // screen row of cell row 2: never digit, mine or wall
+constexpr int kStartColumn = 2;  // screen column of cell column 1
+constexpr int kScreenLastRow = CastleGrid::kRows;        // 17: the bottom wall
+constexpr int kScreenLastColumn = CastleGrid::kColumns;  // 51: the right wall
+
+enum Direction : std::int32_t {
+    kStanding = 0,
+    kMoveUp = 1,
+    kMoveDown = 2,
+    kMoveLeft = 3,
+    kMoveRight = 4
+};
+
+void drawApprentice(TextConsole& screen, const GameState& game) {
+    screen.locate(game.playerRow, game.playerColumn);
+    screen.printText(std::string_view(&kApprenticeGlyph, 1));
+}
+
+void moveApprentice(TextConsole& screen, GameState& game, std::int32_t direction) {
+    screen.locate(game.playerRow, game.playerColumn);
+    screen.printText(" ");
+    switch (direction) {
+        case kMoveUp:
+            --game.playerRow;
+            break;
+        case kMoveDown:
+            ++game.playerRow;
+            break;
+        case kMoveLeft:
+            --game.playerColumn;
+            break;
+        case kMoveRight:
+            ++game.playerColumn;
+            break;
+        default:
+            break;
+    }
+    drawApprentice(screen, game);
+    game.direction = direction;
+}
+
+// The Space press that starts the breather still waits in the key queue and ends the first
+// wait at once; the second wait holds the game until the player presses a key again.
+void takeBreather(Services& io, GameState& game) {
+    io.keys.sleepMs(-1);
+    io.keys.sleepMs(-1);
+    --game.breathers;
+    drawBreathersLine(io.screen, game);
+}
+
+void threeBeeps(KeyInput& keys) {
+    keys.beep();
+    keys.beep();
+    keys.beep();
+}
+
+// The apprentice stands on a digit: collect it.
+std::optional<GameEnd> collectDigit(Services& io, GameState& game, std::int32_t& cell,
+                                    std::int32_t value) {
+    game.points += value;
+    cell = kEmpty;
+    drawPointsLine(io.screen, game);
+    --game.digitsLeft;
+    drawDigitsLeftLine(io.screen, game);
+    // A digit adds at most 9, so each threshold is crossed by exactly one digit.
+    const std::int32_t beyond = game.points - game.extraLifeAt;
+    if (beyond >= 0 && beyond < 10) {
+        ++game.lives;
+        drawExtraLifeLivesLine(io.screen, game);
+        game.extraLifeAt += 2500;
+        drawExtraLifeLine(io.screen, game);
+    }
+    if (game.digitsLeft <= 0) {
+        threeBeeps(io.keys);
+        return GameEnd::Won;
+    }
+    return std::nullopt;
+}
+
+// The apprentice ran into a wall or a mine.
+std::optional<GameEnd> collide(Services& io, GameState& game, std::int32_t& cell) {
+    TextConsole& screen = io.screen;
+    screen.locate(game.playerRow, game.playerColumn);
+    screen.printText(std::string_view(&kHitMarkGlyph, 1));
+    threeBeeps(io.keys);
+    screen.locate(game.playerRow, game.playerColumn);
+    if (cell == kMine) cell = kEmpty;  // a mine goes off once; a wall stays
+    drawCellGlyph(screen, cell);
+    --game.lives;
+    drawLivesLine(screen, game);
+    if (game.lives <= 0) return GameEnd::Lost;
+    game.playerRow = kStartRow;
+    game.playerColumn = kStartColumn;
+    drawApprentice(screen, game);
+    game.direction = kStanding;
+    return std::nullopt;
+}
+
+// An empty cell in the wall ring is an opening: the apprentice goes through to the neighbour
+// and arrives on the cell just inside its matching opening.
+bool passOpening(GameState& game) {
+    if (game.playerRow == 1) {
+        game.room -= 10;
+        game.playerRow = kScreenLastRow - 1;
+    } else if (game.playerRow == kScreenLastRow) {
+        game.room += 10;
+        game.playerRow = 2;
+    } else if (game.playerColumn == 1) {
+        game.room -= 1;
+        game.playerColumn = kScreenLastColumn - 1;
+    } else if (game.playerColumn == kScreenLastColumn) {
+        game.room += 1;
+        game.playerColumn = 2;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::optional<GameEnd> cellStep(Services& io, CastleGrid& castle, GameState& game,
+                                const HighscoreTable& highscores) {
+    std::int32_t& cell = castle.at(game.playerRow - 1, game.playerColumn - 1, game.room);
+    const std::int32_t value = cell;
+    if (value >= 1 && value <= 9) return collectDigit(io, game, cell, value);
+    if (value == kWall || value == kMine) return collide(io, game, cell);
+    if (value == kEmpty && passOpening(game)) RAUMANZEIGE(io, castle, game, highscores);
+    return std::nullopt;
+}
+
+}  // namespace
+
+void setGameStartValues(GameState& game) {
+    game.room = 1;
+    game.points = 0;
+    game.lives = 3;
+    game.breathers = 3;
+    game.digitsLeft = 20000;
+    game.extraLifeAt = 2500;
+    game.playerRow = kStartRow;
+    game.playerColumn = kStartColumn;
+    // endDateTime keeps the last game's value until this one ends.
+}
+
+void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game,
+                 const HighscoreTable& highscores) {
+    io.screen.clear();
+    game.direction = kStanding;
+    drawRoom(io.screen, castle, game.room);
+    STATUSANZEIGE(io.screen, game, highscores);
+    drawApprentice(io.screen, game);
+}
+
+GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
+                 const HighscoreTable& highscores) {
+    KeyInput& keys = io.keys;
+    for (;;) {
+        keys.sleepMs(kTickMs);
+
+        // The first arrow in the order up, down, left, right wins; then Space; then walking on.
+        std::int32_t move = kStanding;
+        if (keys.isKeyDown(scan::kUp) != 0) {
+            move = kMoveUp;
+        } else if (keys.isKeyDown(scan::kDown) != 0) {
+            move = kMoveDown;
+        } else if (keys.isKeyDown(scan::kLeft) != 0) {
+            move = kMoveLeft;
+        } else if (keys.isKeyDown(scan::kRight) != 0) {
+            move = kMoveRight;
+        } else if (keys.isKeyDown(scan::kSpace) != 0 && game.breathers > 0) {
+            takeBreather(io, game);
+        } else if (game.direction >= kMoveUp && game.direction <= kMoveRight) {
+            move = game.direction;
+        }
+        if (move != kStanding) moveApprentice(io.screen, game, move);
+
+        // The cell is looked at every tick, standing or not.
+        if (const auto end = cellStep(io, castle, game, highscores)) return *end;
+    }
+}
+
+void playGame(Services& io, CastleGrid& castle, GameState& game, const HighscoreTable& highscores) {
+    RAUMANZEIGE(io, castle, game, highscores);
+    const GameEnd end = runTicks(io, castle, game, highscores);
+    showEndBanner(io, game, end);
+}
+
+void SPIELRUNDE(Services& io, CastleGrid& castle, MineCandidateList& candidates,
+                MineCandidateList& workingCopy, GameState& game, const HighscoreTable& highscores) {
+    io.keys.beep();
+    SCHLOSSBAU(io.random, castle, candidates, workingCopy);
+    setGameStartValues(game);
+    playGame(io, castle, game, highscores);
+}
+
+}  // namespace numerion
