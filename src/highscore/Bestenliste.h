@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "console/Services.h"
 #include "game/Castle.h"
@@ -20,6 +21,11 @@ std::string NAMENSEINGABE(Services& io, NameGrid& grid);
 // Enters a qualifying result (name entry, insertion, save), then shows the list.
 void BESTENLISTENEINTRAG(Services& io, const GameState& game, HighscoreTable& highscores,
                          NameGrid& grid, std::int32_t& newPlace);
+
+// Inserts a result below every entry with at least its points (an older equal result stays
+// above) and sets newPlace to its place; the entry at place 100 is dropped.
+void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
+                  std::string_view endDateTime, std::int32_t& newPlace);
 
 // Shows the list ten places a page; returns on Space with the screen cleared.
 void BESTENLISTENANZEIGE(Services& io, std::int32_t fromMenu, const HighscoreTable& highscores,

@@ -1,0 +1,35 @@
+// The after-game chain: qualification, name entry, insertion, save, then the list.
+
+#include "highscore/Bestenliste.h"
+
+namespace numerion {
+
+void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
+                  std::string_view endDateTime, std::int32_t& newPlace) {
+    // From place 99 upwards: every entry with fewer points moves down one place, whole.
+    int place = 1;
+    for (int i = 99; i >= 1; --i) {
+        if (highscores.at(i, 322).points >= points) {
+            place = i + 1;
+            break;
+        }
+        highscores.at(i + 1, 323) = highscores.at(i, 323);
+    }
+    highscores.at(place, 331).points = points;
+    storeText(highscores.at(place, 332).name, playerName);
+    storeText(highscores.at(place, 333).dateTime, endDateTime);
+    newPlace = place;
+}
+
+void BESTENLISTENEINTRAG(Services& io, const GameState& game, HighscoreTable& highscores,
+                         NameGrid& grid, std::int32_t& newPlace) {
+    // Equal to place 100 is not enough: the older result keeps its place.
+    if (game.points > highscores.at(100).points) {
+        const std::string playerName = NAMENSEINGABE(io, grid);
+        insertResult(highscores, game.points, playerName, game.endDateTime, newPlace);
+        saveHighscoreFile(highscores);
+    }
+    BESTENLISTENANZEIGE(io, 0, highscores, game.points, newPlace);
+}
+
+}  // namespace numerion
