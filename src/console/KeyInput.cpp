@@ -1,0 +1,157 @@
+#include "console/KeyInput.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace numerion {
+namespace {
+
+constexpr Key kNoKey = Key::Count;
+
+// One row of the scan-code table: the key a scan code names, and a second key that answers
+// for it as well (the keypad twin of an arrow, the keypad Enter).
+struct ScanCodeRow {
+    int scanCode;
+    Key first;
+    Key second;
+};
+
+// The arrows answer to the keypad digits too, as they do with NumLock on; the digits 1 to 5
+// answer only on the main row. The other keypad keys are there for completeness.
+constexpr ScanCodeRow kScanCodeTable[] = {
+    {1, Key::Escape, kNoKey},
+    {scan::kDigit1, Key::Digit1, kNoKey},
+    {scan::kDigit2, Key::Digit2, kNoKey},
+    {scan::kDigit3, Key::Digit3, kNoKey},
+    {scan::kDigit4, Key::Digit4, kNoKey},
+    {scan::kDigit5, Key::Digit5, kNoKey},
+    {scan::kEnter, Key::Enter, Key::KeypadEnter},
+    {scan::kSpace, Key::Space, kNoKey},
+    {71, Key::Keypad7, kNoKey},
+    {scan::kUp, Key::Up, Key::Keypad8},
+    {73, Key::Keypad9, kNoKey},
+    {scan::kLeft, Key::Left, Key::Keypad4},
+    {76, Key::Keypad5, kNoKey},
+    {scan::kRight, Key::Right, Key::Keypad6},
+    {79, Key::Keypad1, kNoKey},
+    {scan::kDown, Key::Down, Key::Keypad2},
+    {81, Key::Keypad3, kNoKey},
+    {82, Key::Keypad0, kNoKey},
+};
+
+const ScanCodeRow* findScanCode(int scanCode) {
+    for (const ScanCodeRow& row : kScanCodeTable) {
+        if (row.scanCode == scanCode) return &row;
+    }
+    return nullptr;
+}
+
+// Only a character byte or a well-formed extended code may enter the buffer, so readKey can
+// always hand out one or two meaningful characters.
+bool isValidKeyCode(std::int32_t code) {
+    if (code >= 0 && code < 256) return true;
+    const std::int32_t extended = code >> 8;
+    return (code & 0xFF) == 0xFF && extended >= 1 && extended <= 255;
+}
+
+// Never sleep for nothing while waiting for the timer: a clock that has not moved would
+// otherwise be asked again at once, forever.
+constexpr double kShortestTimerWaitMs = 0.01;
+
+}  // namespace
+
+std::int32_t KeyInput::isKeyDown(int scanCode) {
+    if (!backend_.hasFocus()) return 0;
+    const ScanCodeRow* row = findScanCode(scanCode);
+    if (row == nullptr) return 0;
+    bool held = backend_.isHeld(row->first);
+    if (row->second != kNoKey) held = backend_.isHeld(row->second) || held;
+    return held ? -1 : 0;
+}
+
+void KeyInput::pumpKeyEvents() {
+    while (std::optional<std::int32_t> code = backend_.nextKeyPress()) {
+        if (isValidKeyCode(*code)) addKey(*code);
+    }
+}
+
+void KeyInput::addKey(std::int32_t code) {
+    buffer_[tail_] = code;
+    tail_ = (tail_ + 1) % kBufferSize;
+    if (tail_ == head_) head_ = (head_ + 1) % kBufferSize;
+    keyArrived_ = true;
+}
+
+bool KeyInput::look() {
+    pumpKeyEvents();
+    const bool arrived = keyArrived_;
+    keyArrived_ = false;
+    return arrived;
+}
+
+std::string KeyInput::readKey() {
+    pumpKeyEvents();
+    if (head_ == tail_) return {};
+    const std::int32_t code = buffer_[head_];
+    head_ = (head_ + 1) % kBufferSize;
+    pumpKeyEvents();
+    keyArrived_ = false;
+    if (code < 256) return std::string(1, static_cast<char>(code));
+    return {static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
+}
+
+void KeyInput::sleepMs(std::int32_t ms) {
+    constexpr int kStep = 50;
+    if (ms == -1) {
+        while (!look())
+            backend_.sleep(kStep);
+        return;
+    }
+    if (ms >= 100) {
+        if (look()) return;
+        backend_.sleep(kStep);
+        ms -= kStep;
+        while (ms > kStep) {
+            if (look()) return;
+            backend_.sleep(kStep);
+            ms -= kStep;
+        }
+        backend_.sleep(ms);
+        return;
+    }
+    if (ms >= 0) backend_.sleep(ms);
+}
+
+double KeyInput::timerSeconds() {
+    return backend_.monotonicSeconds();
+}
+
+std::string KeyInput::dateText() {
+    const std::optional<std::tm> now = backend_.localTime();
+    if (!now) return {};
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d", now->tm_mon + 1, now->tm_mday,
+                  now->tm_year + 1900);
+    return text;
+}
+
+std::string KeyInput::timeText() {
+    const std::optional<std::tm> now = backend_.localTime();
+    if (!now) return {};
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", now->tm_hour, now->tm_min, now->tm_sec);
+    return text;
+}
+
+void KeyInput::beep() {
+    backend_.bell();
+    backend_.sleep(250);
+}
+
+void KeyInput::waitUntil(double timerDeadline) {
+    for (double now = timerSeconds(); now <= timerDeadline; now = timerSeconds()) {
+        backend_.sleep(std::max((timerDeadline - now) * 1000.0, kShortestTimerWaitMs));
+    }
+}
+
+}  // namespace numerion

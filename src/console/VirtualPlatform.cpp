@@ -1,0 +1,259 @@
+#include "console/VirtualPlatform.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace numerion {
+namespace {
+
+// The virtual clock reads as seconds since a system start this long ago, so timer values
+// look like those of a machine that has been up for a while.
+constexpr double kUptimeBaseSeconds = 1000.0;
+
+}  // namespace
+
+VirtualPlatform::VirtualPlatform() {
+    screen.setBellHandler([this] { keys.beep(); });
+}
+
+std::tm VirtualPlatform::defaultLocalTime() {
+    std::tm time{};
+    time.tm_year = 2026 - 1900;
+    time.tm_mon = 2;
+    time.tm_mday = 5;
+    time.tm_hour = 21;
+    time.tm_min = 7;
+    time.tm_sec = 3;
+    time.tm_wday = 4;
+    time.tm_yday = 63;
+    time.tm_isdst = 0;
+    return time;
+}
+
+std::int32_t VirtualPlatform::keyCodeOf(Key key) {
+    switch (key) {
+        case Key::Digit1:
+        case Key::Digit2:
+        case Key::Digit3:
+        case Key::Digit4:
+        case Key::Digit5:
+            return '1' + (static_cast<int>(key) - static_cast<int>(Key::Digit1));
+        case Key::Enter:
+        case Key::KeypadEnter:
+            return 13;
+        case Key::Space:
+            return 32;
+        case Key::Escape:
+            return 27;
+        case Key::Up:
+            return keycode::kUp;
+        case Key::Down:
+            return keycode::kDown;
+        case Key::Left:
+            return keycode::kLeft;
+        case Key::Right:
+            return keycode::kRight;
+        case Key::Keypad0:
+        case Key::Keypad1:
+        case Key::Keypad2:
+        case Key::Keypad3:
+        case Key::Keypad4:
+        case Key::Keypad5:
+        case Key::Keypad6:
+        case Key::Keypad7:
+        case Key::Keypad8:
+        case Key::Keypad9:
+            return '0' + (static_cast<int>(key) - static_cast<int>(Key::Keypad0));
+        case Key::Count:
+            break;
+    }
+    throw std::invalid_argument("VirtualPlatform: Key::Count is no key");
+}
+
+// --- the script ---
+
+void VirtualPlatform::schedule(double atMs, Event event) {
+    script_.emplace(std::make_pair(atMs, nextEventNumber_++), std::move(event));
+}
+
+void VirtualPlatform::press(Key key, double atMs) {
+    keyCodeOf(key);  // refuses Key::Count now rather than when it falls due
+    schedule(atMs, Event{EventKind::Press, key, keyCodeOf(key), true, {}});
+}
+
+void VirtualPlatform::release(Key key, double atMs) {
+    keyCodeOf(key);
+    schedule(atMs, Event{EventKind::Release, key, 0, true, {}});
+}
+
+void VirtualPlatform::tap(Key key, double atMs, double holdMs) {
+    press(key, atMs);
+    release(key, atMs + holdMs);
+}
+
+void VirtualPlatform::hold(Key key, double fromMs, double toMs) {
+    press(key, fromMs);
+    release(key, toMs);
+}
+
+void VirtualPlatform::type(std::int32_t keyCode, double atMs) {
+    schedule(atMs, Event{EventKind::Type, Key::Count, keyCode, true, {}});
+}
+
+void VirtualPlatform::typeText(const std::string& text, double atMs, double stepMs) {
+    for (unsigned char byte : text) {
+        type(byte, atMs);
+        atMs += stepMs;
+    }
+}
+
+void VirtualPlatform::setFocus(bool focused, double atMs) {
+    schedule(atMs, Event{EventKind::Focus, Key::Count, 0, focused, {}});
+}
+
+void VirtualPlatform::at(double atMs, std::function<void()> action) {
+    schedule(atMs, Event{EventKind::Action, Key::Count, 0, true, std::move(action)});
+}
+
+void VirtualPlatform::onWait(std::function<void(double nowMs)> hook) {
+    waitHook_ = std::move(hook);
+}
+
+void VirtualPlatform::apply(Event& event) {
+    switch (event.kind) {
+        case EventKind::Press:
+            held_[static_cast<int>(event.key)] = true;
+            inputQueue_.push_back(event.code);
+            break;
+        case EventKind::Release:
+            held_[static_cast<int>(event.key)] = false;
+            break;
+        case EventKind::Type:
+            inputQueue_.push_back(event.code);
+            break;
+        case EventKind::Focus:
+            focused_ = event.focused;
+            break;
+        case EventKind::Action:
+            if (event.action) event.action();
+            break;
+    }
+}
+
+void VirtualPlatform::applyDueEvents() {
+    // An action that calls back into the platform must not start a second pass; the running
+    // pass picks up whatever the action scheduled.
+    if (applying_) return;
+    applying_ = true;
+    try {
+        while (!script_.empty() && script_.begin()->first.first <= nowMs_) {
+            Event event = std::move(script_.begin()->second);
+            script_.erase(script_.begin());
+            apply(event);
+        }
+    } catch (...) {
+        applying_ = false;
+        throw;
+    }
+    applying_ = false;
+}
+
+void VirtualPlatform::advanceTo(double ms) {
+    if (ms > deadlineMs_) {
+        throw std::runtime_error("VirtualPlatform: the program waited past the deadline of " +
+                                 std::to_string(deadlineMs_) + " ms (now " +
+                                 std::to_string(nowMs_) + " ms, asked for " + std::to_string(ms) +
+                                 " ms); the screen did not return");
+    }
+    nowMs_ = std::max(nowMs_, ms);
+    applyDueEvents();
+}
+
+// --- what happened ---
+
+std::string VirtualPlatform::screenText() const {
+    std::string text;
+    for (int r = 1; r <= TextConsole::kRows; ++r) {
+        text += screen.rowText(r);
+        text += '\n';
+    }
+    return text;
+}
+
+std::optional<std::pair<int, int>> VirtualPlatform::findText(const std::string& text) const {
+    for (int r = 1; r <= TextConsole::kRows; ++r) {
+        const std::string::size_type at = screen.rowText(r).find(text);
+        if (at != std::string::npos) return std::make_pair(r, static_cast<int>(at) + 1);
+    }
+    return std::nullopt;
+}
+
+bool VirtualPlatform::showsText(const std::string& text) const {
+    return findText(text).has_value();
+}
+
+void VirtualPlatform::clearRecords() {
+    sleeps_.clear();
+    beepTimes_.clear();
+    inputWaits_ = 0;
+}
+
+// --- KeyBackend ---
+
+bool VirtualPlatform::hasFocus() {
+    applyDueEvents();
+    return focused_;
+}
+
+bool VirtualPlatform::isHeld(Key key) {
+    applyDueEvents();
+    if (key == Key::Count) return false;
+    return held_[static_cast<int>(key)];
+}
+
+std::optional<std::int32_t> VirtualPlatform::nextKeyPress() {
+    applyDueEvents();
+    if (inputQueue_.empty()) return std::nullopt;
+    const std::int32_t code = inputQueue_.front();
+    inputQueue_.pop_front();
+    return code;
+}
+
+bool VirtualPlatform::keyPressWaiting() {
+    applyDueEvents();
+    return !inputQueue_.empty();
+}
+
+void VirtualPlatform::sleep(double ms) {
+    applyDueEvents();
+    sleeps_.push_back(ms);
+    if (waitHook_) waitHook_(nowMs_);
+    if (ms > 0) advanceTo(nowMs_ + ms);  // an endless sleep runs into the deadline
+}
+
+void VirtualPlatform::waitForInput(int ms) {
+    applyDueEvents();
+    ++inputWaits_;
+    if (waitHook_) waitHook_(nowMs_);
+    double until = nowMs_ + std::max(ms, 0);
+    // Only something new wakes the wait: presses already queued were there when it began.
+    if (!script_.empty()) until = std::min(until, std::max(script_.begin()->first.first, nowMs_));
+    advanceTo(until);
+}
+
+double VirtualPlatform::monotonicSeconds() {
+    applyDueEvents();
+    return kUptimeBaseSeconds + nowMs_ / 1000.0;
+}
+
+std::optional<std::tm> VirtualPlatform::localTime() {
+    applyDueEvents();
+    return localTime_;
+}
+
+void VirtualPlatform::bell() {
+    applyDueEvents();
+    beepTimes_.push_back(nowMs_);
+}
+
+}  // namespace numerion
