@@ -25,7 +25,7 @@ struct Cell {
 enum class Ending { None, LineBreak, NextZone };
 
 class TextConsole {
-public:
+  public:
     static constexpr int kColumns = 80;
     static constexpr int kRows = 35;
 
@@ -65,15 +65,24 @@ public:
         printObserver_ = std::move(observer);
     }
 
-private:
-    void print(std::string_view bytes);
+  private:
+    // One print: carries out a pending line feed, walks the bytes (as glyphs only, or with
+    // the five control bytes acting), then leaves a line feed pending below the last row.
+    void print(std::string_view bytes, bool glyphsOnly);
+    void printEnding(Ending ending);
     void writeByte(std::uint8_t byte);
     void scrollUp(int rows);
+    void setCell(Cell& target, std::uint8_t byte);
+    void moveCursor(int row, int column);
     void touch() { ++version_; }
 
     std::array<Cell, kColumns * kRows> cells_{};
     int cursorRow_ = 1;
     int cursorColumn_ = 1;
+    // Print position during one print; the row may pass below the screen until a character
+    // is written there.
+    int row_ = 1;
+    int column_ = 1;
     bool cursorVisible_ = true;
     bool lineFeedPending_ = false;
     int trackedColumn_ = 0;
