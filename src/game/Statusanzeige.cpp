@@ -8,6 +8,9 @@ namespace numerion {
 
 namespace {
 
+// Report line of the index check on the best entry of the table.
+constexpr int kLineRecord = 330;
+
 void panelLine(TextConsole& screen, int row, int column, std::string_view label, std::int32_t value,
                std::string_view padding = {}) {
     screen.locate(row, column);
@@ -53,7 +56,7 @@ void drawBreathersLine(TextConsole& screen, const GameState& game) {
 }
 
 void drawRecordLine(TextConsole& screen, const HighscoreTable& highscores) {
-    panelLine(screen, 25, 10, "Punkterekord:", highscores.at(1).points);
+    panelLine(screen, 25, 10, "Punkterekord:", highscores.at(1, kLineRecord).points);
 }
 
 void STATUSANZEIGE(TextConsole& screen, const GameState& game, const HighscoreTable& highscores) {

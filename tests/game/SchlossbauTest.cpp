@@ -1,0 +1,321 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "console/RandomGenerator.h"
+#include "game/Castle.h"
+#include "game/Spielrunde.h"
+
+namespace numerion {
+namespace {
+
+constexpr double kJustBelowOne = 1.0 - 1.0 / 4294967296.0;  // the largest draw there is
+
+struct Castle {
+    // The grid is large; keep it off the stack of the test.
+    std::unique_ptr<CastleGrid> grid = std::make_unique<CastleGrid>();
+    MineCandidateList candidates;
+    MineCandidateList workingCopy;
+
+    void build(const UnitDraw& draw) { SCHLOSSBAU(draw, *grid, candidates, workingCopy); }
+    void build(RandomGenerator& random) { SCHLOSSBAU(random, *grid, candidates, workingCopy); }
+    std::int32_t at(int row, int column, int room) const { return grid->at(row, column, room); }
+};
+
+bool isDigitCell(int row, int column) {
+    return row % 2 == 1 && column % 2 == 1;
+}
+bool isMineCandidate(int row, int column) {
+    return row >= 2 && row <= 14 && column >= 2 && column <= 48 && !isDigitCell(row, column);
+}
+
+std::vector<std::pair<int, int>> minesOf(const Castle& castle, int room) {
+    std::vector<std::pair<int, int>> mines;
+    for (int row = 0; row < CastleGrid::kRows; ++row) {
+        for (int column = 0; column < CastleGrid::kColumns; ++column) {
+            if (castle.at(row, column, room) == kMine) mines.emplace_back(row, column);
+        }
+    }
+    return mines;
+}
+
+// Openings of one wall of a room: the positions along it that hold 0.
+std::vector<int> openingsInRow(const Castle& castle, int room, int row) {
+    std::vector<int> found;
+    for (int column = 0; column < CastleGrid::kColumns; ++column) {
+        if (castle.at(row, column, room) == kEmpty) found.push_back(column);
+    }
+    return found;
+}
+std::vector<int> openingsInColumn(const Castle& castle, int room, int column) {
+    std::vector<int> found;
+    for (int row = 0; row < CastleGrid::kRows; ++row) {
+        if (castle.at(row, column, room) == kEmpty) found.push_back(row);
+    }
+    return found;
+}
+
+TEST(Schlossbau, CandidateListHoldsTheCandidateCellsAsRowDashColumnTextsInRowOrder) {
+    Castle castle;
+    castle.build([] { return 0.0; });
+    EXPECT_EQ(castle.candidates.at(0), "2-2");
+    EXPECT_EQ(castle.candidates.at(46), "2-48");
+    EXPECT_EQ(castle.candidates.at(47), "3-2");
+    EXPECT_EQ(castle.candidates.at(48), "3-4");
+    EXPECT_EQ(castle.candidates.at(472), "14-48");
+    std::set<std::string> distinct;
+    for (int i = 0; i < MineCandidateList::kSize; ++i)
+        distinct.insert(castle.candidates.at(i));
+    EXPECT_EQ(distinct.size(), 473U);
+}
+
+TEST(Schlossbau, AllZeroDrawsGiveOnesFirstPositionDoorsAndTheMinesOfIndexZero) {
+    Castle castle;
+    castle.build([] { return 0.0; });
+    // The mines of index 0 each time: entry 0, then the entries moved into its place.
+    std::vector<std::pair<int, int>> expectedMines{{2, 2}};
+    for (int column = 35; column <= 48; ++column)
+        expectedMines.emplace_back(14, column);
+    for (int room = 1; room <= 100; ++room) {
+        for (int row = 1; row <= 15; row += 2) {
+            for (int column = 1; column <= 49; column += 2) {
+                ASSERT_EQ(castle.at(row, column, room), 1) << room << " " << row << " " << column;
+            }
+        }
+        EXPECT_EQ(minesOf(castle, room), expectedMines) << "room " << room;
+        if (room <= 90) {
+            EXPECT_EQ(openingsInRow(castle, room, 16), std::vector<int>{1});
+        }
+        if (room > 10) {
+            EXPECT_EQ(openingsInRow(castle, room, 0), std::vector<int>{1});
+        }
+        if (room % 10 != 0) {
+            EXPECT_EQ(openingsInColumn(castle, room, 50), std::vector<int>{1});
+        }
+        if (room % 10 != 1) {
+            EXPECT_EQ(openingsInColumn(castle, room, 0), std::vector<int>{1});
+        }
+    }
+}
+
+TEST(Schlossbau, DrawsJustBelowOneGiveNinesLastPositionDoorsAndTheLastCandidates) {
+    Castle castle;
+    castle.build([] { return kJustBelowOne; });
+    // Index n - 1 each time: the last 15 entries of the list, from the end.
+    std::vector<std::pair<int, int>> expectedMines;
+    for (int column = 34; column <= 48; ++column)
+        expectedMines.emplace_back(14, column);
+    for (int room = 1; room <= 100; ++room) {
+        for (int row = 1; row <= 15; row += 2) {
+            for (int column = 1; column <= 49; column += 2) {
+                ASSERT_EQ(castle.at(row, column, room), 9);
+            }
+        }
+        EXPECT_EQ(minesOf(castle, room), expectedMines) << "room " << room;
+        if (room <= 90) {
+            EXPECT_EQ(openingsInRow(castle, room, 16), std::vector<int>{49});
+        }
+        if (room > 10) {
+            EXPECT_EQ(openingsInRow(castle, room, 0), std::vector<int>{49});
+        }
+        if (room % 10 != 0) {
+            EXPECT_EQ(openingsInColumn(castle, room, 50), std::vector<int>{15});
+        }
+        if (room % 10 != 1) {
+            EXPECT_EQ(openingsInColumn(castle, room, 0), std::vector<int>{15});
+        }
+    }
+}
+
+TEST(Schlossbau, TakesExactly21680DrawsPerCastle) {
+    RandomGenerator random;
+    random.randomize(42);
+    int draws = 0;
+    Castle castle;
+    castle.build([&] {
+        ++draws;
+        return random.rnd(1.0F);
+    });
+    EXPECT_EQ(draws, 21680);
+}
+
+// Replays the draws of seed 7 by hand, in the order digits, downward doors, rightward doors,
+// mines, and compares a sample of each with the built castle.
+TEST(Schlossbau, UsesTheDrawsInTheFixedOrderOfDigitsDoorsAndMines) {
+    RandomGenerator random;
+    random.randomize(7);
+    Castle castle;
+    castle.build(random);
+
+    RandomGenerator replay;
+    replay.randomize(7);
+    auto below = [&](int k) { return static_cast<int>(std::floor(replay.rnd(1.0F) * k)); };
+    // Digits: room 1 row 1 runs first, column by column.
+    EXPECT_EQ(castle.at(1, 1, 1), below(9) + 1);
+    EXPECT_EQ(castle.at(1, 3, 1), below(9) + 1);
+    for (int i = 2; i < 20000 - 1; ++i)
+        below(9);
+    EXPECT_EQ(castle.at(15, 49, 100), below(9) + 1);
+    // Downward doors run down the columns of the square: room 1, 11, ..., 81, then 2, 12 ...
+    const int door1 = below(49) + 1;
+    EXPECT_EQ(castle.at(16, door1, 1), kEmpty);
+    EXPECT_EQ(castle.at(0, door1, 11), kEmpty);
+    for (int k = 11; k <= 81; k += 10)
+        below(49);
+    const int door2 = below(49) + 1;
+    EXPECT_EQ(castle.at(16, door2, 2), kEmpty);
+    EXPECT_EQ(castle.at(0, door2, 12), kEmpty);
+    for (int i = 2 + 8; i < 90; ++i)
+        below(49);
+    // Rightward doors run along the rows of the square: room 1, 2, ..., 9, then 11 ...
+    const int side1 = below(15) + 1;
+    EXPECT_EQ(castle.at(side1, 50, 1), kEmpty);
+    EXPECT_EQ(castle.at(side1, 0, 2), kEmpty);
+    for (int i = 1; i < 90; ++i)
+        below(15);
+    // Mines of room 1: 15 picks without replacement from the list.
+    std::vector<std::pair<int, int>> pool;
+    for (int row = 2; row <= 14; ++row) {
+        for (int column = 2; column <= 48; ++column) {
+            if (isMineCandidate(row, column)) pool.emplace_back(row, column);
+        }
+    }
+    std::set<std::pair<int, int>> expected;
+    int n = static_cast<int>(pool.size());
+    for (int mine = 0; mine < 15; ++mine) {
+        const int i = below(n);
+        expected.insert(pool[static_cast<std::size_t>(i)]);
+        pool[static_cast<std::size_t>(i)] = pool[static_cast<std::size_t>(n - 1)];
+        --n;
+    }
+    const auto built = minesOf(castle, 1);
+    const std::set<std::pair<int, int>> builtSet(built.begin(), built.end());
+    EXPECT_EQ(builtSet, expected);
+}
+
+TEST(Schlossbau, EveryRoomOfARealCastleHasItsDigitsMinesClosedRingAndOneDoorPerNeighbour) {
+    RandomGenerator random;
+    random.randomize(1234);
+    Castle castle;
+    castle.build(random);
+
+    int digitsInCastle = 0;
+    for (int room = 1; room <= 100; ++room) {
+        int digits = 0;
+        int mines = 0;
+        for (int row = 0; row < CastleGrid::kRows; ++row) {
+            for (int column = 0; column < CastleGrid::kColumns; ++column) {
+                const std::int32_t code = castle.at(row, column, room);
+                const bool ring = row == 0 || row == 16 || column == 0 || column == 50;
+                if (isDigitCell(row, column)) {
+                    ASSERT_GE(code, 1);
+                    ASSERT_LE(code, 9);
+                    ++digits;
+                } else if (code == kMine) {
+                    ASSERT_TRUE(isMineCandidate(row, column)) << row << "," << column;
+                    ++mines;
+                } else if (ring) {
+                    ASSERT_TRUE(code == kWall || code == kEmpty);
+                } else {
+                    ASSERT_EQ(code, kEmpty) << room << ":" << row << "," << column;
+                }
+            }
+        }
+        EXPECT_EQ(digits, 200);
+        EXPECT_EQ(mines, 15);
+        digitsInCastle += digits;
+
+        for (auto [row, column] : {std::pair{0, 0}, {0, 50}, {16, 0}, {16, 50}}) {
+            EXPECT_EQ(castle.at(row, column, room), kWall);
+        }
+        EXPECT_EQ(castle.at(2, 1, room), kEmpty) << "start cell of room " << room;
+
+        const bool top = room <= 10, bottom = room > 90;
+        const bool left = room % 10 == 1, right = room % 10 == 0;
+        EXPECT_EQ(openingsInRow(castle, room, 0).size(), top ? 0U : 1U) << room;
+        EXPECT_EQ(openingsInRow(castle, room, 16).size(), bottom ? 0U : 1U) << room;
+        EXPECT_EQ(openingsInColumn(castle, room, 0).size(), left ? 0U : 1U) << room;
+        EXPECT_EQ(openingsInColumn(castle, room, 50).size(), right ? 0U : 1U) << room;
+        if (!bottom) {
+            EXPECT_EQ(openingsInRow(castle, room, 16), openingsInRow(castle, room + 10, 0));
+        }
+        if (!right) {
+            EXPECT_EQ(openingsInColumn(castle, room, 50), openingsInColumn(castle, room + 1, 0));
+        }
+    }
+    EXPECT_EQ(digitsInCastle, 20000);
+    for (int row = 0; row < CastleGrid::kRows; ++row) {
+        for (int column = 0; column < CastleGrid::kColumns; ++column) {
+            ASSERT_EQ(castle.at(row, column, 0), kEmpty) << "room 0 stays empty";
+        }
+    }
+}
+
+TEST(Schlossbau, TwoGamesInARowGetDifferentCastlesAndTheSameSeedTheSameCastle) {
+    RandomGenerator random;
+    random.randomize(99);
+    Castle first;
+    Castle second;
+    first.build(random);
+    second.build(random);
+
+    RandomGenerator again;
+    again.randomize(99);
+    Castle replayed;
+    replayed.build(again);
+
+    int differing = 0;
+    int mismatched = 0;
+    for (int room = 0; room <= 100; ++room) {
+        for (int row = 0; row < CastleGrid::kRows; ++row) {
+            for (int column = 0; column < CastleGrid::kColumns; ++column) {
+                if (first.at(row, column, room) != second.at(row, column, room)) ++differing;
+                if (first.at(row, column, room) != replayed.at(row, column, room)) ++mismatched;
+            }
+        }
+    }
+    EXPECT_GT(differing, 1000);
+    EXPECT_EQ(mismatched, 0);
+}
+
+TEST(Schlossbau, ANewCastleLeavesNothingOfThePreviousGame) {
+    Castle castle;
+    castle.build([] { return 0.0; });
+    castle.grid->at(5, 5, 0) = 7;  // even room 0 is cleared
+    castle.grid->at(2, 1, 3) = kMine;
+    castle.build([] { return kJustBelowOne; });
+    EXPECT_EQ(castle.at(5, 5, 0), kEmpty);
+    EXPECT_EQ(castle.at(2, 1, 3), kEmpty);
+    EXPECT_EQ(castle.at(2, 2, 3), kEmpty) << "the old mine of the all-zero castle is gone";
+    EXPECT_EQ(castle.at(16, 1, 3), kWall) << "the old door is closed again";
+}
+
+using CastleGridDeathTest = ::testing::Test;
+
+TEST(CastleGridDeathTest, AnIndexOutsideTheGridEndsTheProgramWithError6) {
+    auto grid = std::make_unique<CastleGrid>();
+    EXPECT_EXIT(grid->at(17, 0, 1), ::testing::ExitedWithCode(6), "out of bounds array access");
+    EXPECT_EXIT(grid->at(0, 51, 1), ::testing::ExitedWithCode(6), "out of bounds array access");
+    EXPECT_EXIT(grid->at(0, 0, 101), ::testing::ExitedWithCode(6), "out of bounds array access");
+    EXPECT_EXIT(grid->at(-1, 0, 1), ::testing::ExitedWithCode(6), "out of bounds array access");
+    MineCandidateList list;
+    EXPECT_EXIT(list.at(473), ::testing::ExitedWithCode(6), "out of bounds array access");
+    EXPECT_EXIT(list.at(-1), ::testing::ExitedWithCode(6), "out of bounds array access");
+}
+
+TEST(CastleGrid, TheLastIndexOfEveryDimensionIsInside) {
+    auto grid = std::make_unique<CastleGrid>();
+    grid->at(16, 50, 100) = kWall;
+    EXPECT_EQ(grid->at(16, 50, 100), kWall);
+    EXPECT_EQ(grid->at(0, 0, 0), kEmpty);
+    MineCandidateList list;
+    list.at(472) = "14-48";
+    EXPECT_EQ(list.at(472), "14-48");
+}
+
+}  // namespace
+}  // namespace numerion
