@@ -1,0 +1,108 @@
+#pragma once
+// Turns pictures of the text screen into the bytes that bring a terminal from the picture it
+// shows to the next one. Pure: no terminal, no file descriptor, so every byte can be checked.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "console/TextConsole.h"
+
+namespace numerion {
+
+// What the model shows: its cells and its cursor.
+struct Picture {
+    static constexpr int kRows = TextConsole::kRows;
+    static constexpr int kColumns = TextConsole::kColumns;
+
+    std::array<Cell, kRows * kColumns> cells{};
+    int cursorRow = 1;
+    int cursorColumn = 1;
+    bool cursorVisible = true;
+
+    Cell& at(int row, int column) { return cells[(row - 1) * kColumns + (column - 1)]; }
+    const Cell& at(int row, int column) const { return cells[(row - 1) * kColumns + (column - 1)]; }
+    bool operator==(const Picture&) const = default;
+};
+
+inline Picture pictureOf(const TextConsole& screen) {
+    Picture picture;
+    for (int row = 1; row <= Picture::kRows; ++row) {
+        for (int column = 1; column <= Picture::kColumns; ++column) {
+            picture.at(row, column) = screen.cell(row, column);
+        }
+    }
+    picture.cursorRow = screen.cursorRow();
+    picture.cursorColumn = screen.cursorColumn();
+    picture.cursorVisible = screen.cursorVisible();
+    return picture;
+}
+
+// What the terminal can do, read from terminfo and the locale by the caller.
+struct TerminalTraits {
+    // Number of colours: 16 or more gives the bright colours directly (SGR 90-97, 100-107);
+    // 8 shows a bright foreground as bold and a bright background as its dark colour; fewer
+    // shows no colours at all.
+    int colours = 256;
+    bool utf8 = true;
+    std::string hideCursor = "\x1b[?25l";
+    std::string showCursor = "\x1b[?25h";
+};
+
+// The size the game needs; smaller terminals show what fits and this notice on their last row.
+inline constexpr std::string_view kSizeNotice =
+    "Bitte das Terminal auf mindestens 80 x 35 Zeichen vergroessern";
+
+class Renderer {
+  public:
+    explicit Renderer(TerminalTraits traits);
+
+    // The terminal's size in cells; the next frame repaints everything.
+    void setSize(int rows, int columns);
+    // Forgets what the terminal shows (after entering the alternate screen, after a resize).
+    void invalidate() { valid_ = false; }
+    bool largeEnough() const { return rows_ >= Picture::kRows && columns_ >= Picture::kColumns; }
+
+    // Appends to out the bytes of one frame, wrapped in synchronized output; appends nothing
+    // when the terminal already shows this picture.
+    void render(const Picture& picture, std::string& out);
+    std::string render(const Picture& picture) {
+        std::string out;
+        render(picture, out);
+        return out;
+    }
+
+    // Converts a console colour number (blue 1, red 4) to the terminal's (red 1, blue 4).
+    static int ansiColour(int consoleColour);
+
+  private:
+    struct Pen {
+        int foreground = 39;  // SGR parameter; 39 and 49 are the terminal's default colours
+        int background = 49;
+        bool bold = false;
+        bool operator==(const Pen&) const = default;
+    };
+
+    Pen penFor(std::uint16_t attr) const;
+    void repaintStart(std::string& out);
+    void drawCells(const Picture& picture, std::string& out);
+    void drawNotice(std::string& out);
+    void drawCursor(const Picture& picture, std::string& out);
+    void moveTo(int row, int column, const Picture& picture, std::string& out);
+    void setPen(const Pen& pen, std::string& out);
+    void putGlyph(std::uint8_t ch, std::string& out);
+    int shownRows() const;
+    int shownColumns() const;
+
+    TerminalTraits traits_;
+    int rows_ = Picture::kRows;
+    int columns_ = Picture::kColumns;
+    bool valid_ = false;  // shown_ is what the terminal shows
+    Picture shown_;
+    Pen pen_;
+    int cursorRow_ = 0;  // where the terminal's cursor is; 0 when not known
+    int cursorColumn_ = 0;
+    int cursorShown_ = -1;  // -1 not known, else 0 or 1
+};
+
+}  // namespace numerion

@@ -1,0 +1,430 @@
+// The renderer's frames against a memory sink, read back by a small terminal model that knows
+// only the sequences the renderer may send: anything else fails the test.
+
+#include "console/terminal/Renderer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "console/terminal/Glyphs.h"
+
+namespace numerion {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+std::u32string decodeUtf8(std::string_view s) {
+    std::u32string out;
+    for (std::size_t i = 0; i < s.size();) {
+        auto b = static_cast<unsigned char>(s[i]);
+        int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+        char32_t cp = extra == 0 ? b : b & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k)
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        out += cp;
+        i += 1 + extra;
+    }
+    return out;
+}
+
+// A terminal that understands exactly the renderer's vocabulary.
+struct MiniTerminal {
+    struct Shown {
+        std::string glyph = " ";
+        int fg = 39, bg = 49;
+        bool bold = false;
+    };
+    int rows, columns;
+    std::vector<Shown> cells;
+    int row = 1, column = 1;
+    int fg = 39, bg = 49;
+    bool bold = false;
+    bool cursorVisible = true;
+    bool inSync = false;
+    int glyphsWritten = 0;
+
+    MiniTerminal(int r, int c) : rows(r), columns(c), cells(r * c) {}
+    Shown& at(int r, int c) { return cells[(r - 1) * columns + (c - 1)]; }
+
+    void sgr(const std::vector<int>& params) {
+        for (int p : params.empty() ? std::vector<int>{0} : params) {
+            if (p == 0) {
+                fg = 39, bg = 49, bold = false;
+            } else if (p == 1) {
+                bold = true;
+            } else if (p == 22) {
+                bold = false;
+            } else if ((p >= 30 && p <= 37) || p == 39 || (p >= 90 && p <= 97)) {
+                fg = p;
+            } else if ((p >= 40 && p <= 47) || p == 49 || (p >= 100 && p <= 107)) {
+                bg = p;
+            } else {
+                ADD_FAILURE() << "unexpected SGR " << p;
+            }
+        }
+    }
+
+    void feed(std::string_view bytes) {
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            auto b = static_cast<unsigned char>(bytes[i]);
+            if (b == 0x1b) {
+                ASSERT_LT(i + 1, bytes.size());
+                if (bytes[i + 1] == 'E') {
+                    ++row, column = 1;
+                    i += 2;
+                    continue;
+                }
+                ASSERT_EQ(bytes[i + 1], '[') << "at " << i;
+                std::size_t j = i + 2;
+                bool priv = j < bytes.size() && bytes[j] == '?';
+                if (priv) ++j;
+                std::vector<int> params;
+                std::string number;
+                while (j < bytes.size() && (std::isdigit(bytes[j]) || bytes[j] == ';')) {
+                    if (bytes[j] == ';') {
+                        params.push_back(number.empty() ? 0 : std::stoi(number));
+                        number.clear();
+                    } else {
+                        number += bytes[j];
+                    }
+                    ++j;
+                }
+                if (!number.empty()) params.push_back(std::stoi(number));
+                ASSERT_LT(j, bytes.size()) << "unterminated sequence";
+                char final = bytes[j];
+                auto param = [&](std::size_t k, int fallback) {
+                    return k < params.size() && params[k] != 0 ? params[k] : fallback;
+                };
+                if (priv && (final == 'h' || final == 'l')) {
+                    bool on = final == 'h';
+                    if (param(0, 0) == 25) {
+                        cursorVisible = on;
+                    } else if (param(0, 0) == 2026) {
+                        EXPECT_NE(inSync, on) << "synchronized output nested or unbalanced";
+                        inSync = on;
+                    } else {
+                        ADD_FAILURE() << "unexpected mode " << param(0, 0);
+                    }
+                } else if (!priv && final == 'H') {
+                    row = param(0, 1), column = param(1, 1);
+                } else if (!priv && final == 'C') {
+                    column += param(0, 1);
+                } else if (!priv && final == 'J' && param(0, 0) == 2) {
+                    for (auto& c : cells)
+                        c = Shown{" ", fg, bg, false};
+                } else if (!priv && final == 'm') {
+                    sgr(params);
+                } else {
+                    ADD_FAILURE() << "unexpected sequence final " << final;
+                }
+                i = j + 1;
+                continue;
+            }
+            ASSERT_GE(b, 0x20) << "control byte " << int(b) << " at " << i;
+            ASSERT_NE(b, 0x7f);
+            EXPECT_TRUE(inSync) << "glyph outside synchronized output";
+            std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+            ASSERT_GE(row, 1);
+            ASSERT_LE(row, rows);
+            ASSERT_GE(column, 1);
+            ASSERT_LE(column, columns) << "write beyond the last column";
+            at(row, column) = Shown{std::string(bytes.substr(i, length)), fg, bg, bold};
+            ++column;
+            ++glyphsWritten;
+            i += length;
+        }
+    }
+};
+
+Picture blankPicture() {
+    Picture p;
+    p.cursorVisible = false;
+    return p;
+}
+
+void put(Picture& p, int row, int column, std::string_view text, std::uint16_t attr) {
+    for (char ch : text)
+        p.at(row, column++) = Cell{static_cast<std::uint8_t>(ch), attr};
+}
+
+void expectShows(MiniTerminal& term, const Picture& p, int rows = 35, int columns = 80) {
+    for (int r = 1; r <= rows; ++r) {
+        for (int c = 1; c <= columns; ++c) {
+            ASSERT_EQ(term.at(r, c).glyph, std::string(glyphUtf8(p.at(r, c).ch)))
+                << "row " << r << " column " << c;
+        }
+    }
+}
+
+TEST(Glyphs, EveryByteIsOnePrintableOneCellCharacter) {
+    for (int byte = 0; byte < 256; ++byte) {
+        auto utf8 = glyphUtf8(static_cast<std::uint8_t>(byte));
+        auto decoded = decodeUtf8(utf8);
+        ASSERT_EQ(decoded.size(), 1u) << byte;
+        char32_t cp = decoded[0];
+        EXPECT_EQ(cp, glyphCodePoint(static_cast<std::uint8_t>(byte))) << byte;
+        EXPECT_GE(cp, 0x20u) << byte;
+        EXPECT_FALSE(cp >= 0x7f && cp <= 0x9f) << byte;
+        EXPECT_NE(cp, 0xADu) << "soft hyphen may be drawn zero-wide";
+        if (byte >= 0x20 && byte < 0x7f) {
+            EXPECT_EQ(cp, static_cast<char32_t>(byte));
+        }
+    }
+}
+
+TEST(Glyphs, TheGamesSpecialCharactersLookAsOnTheConsole) {
+    EXPECT_EQ(glyphUtf8(0), " ");
+    EXPECT_EQ(glyphUtf8(1), "☺");
+    EXPECT_EQ(glyphUtf8(12), "♀");
+    EXPECT_EQ(glyphUtf8(15), "☼");
+    EXPECT_EQ(glyphUtf8(30), "▲");
+    EXPECT_EQ(glyphUtf8(31), "▼");
+    EXPECT_EQ(glyphUtf8(127), "⌂");
+    EXPECT_EQ(glyphUtf8(174), "«");
+    EXPECT_EQ(glyphUtf8(175), "»");
+    EXPECT_EQ(glyphUtf8(178), "▓");
+    EXPECT_EQ(glyphUtf8(0x81), "ü");  // the code page's own letters, as file names may hold
+    EXPECT_EQ(glyphUtf8(0xE1), "ß");
+}
+
+TEST(Glyphs, AsciiLookAlikesArePrintableAndResembleTheGlyph) {
+    for (int byte = 0; byte < 256; ++byte) {
+        char c = glyphAscii(static_cast<std::uint8_t>(byte));
+        EXPECT_GE(c, 0x20) << byte;
+        EXPECT_LT(c, 0x7f) << byte;
+        if (byte >= 0x20 && byte < 0x7f) {
+            EXPECT_EQ(c, static_cast<char>(byte));
+        }
+    }
+    EXPECT_EQ(glyphAscii(178), '#');
+    EXPECT_EQ(glyphAscii(1), '@');
+    EXPECT_EQ(glyphAscii(15), '*');
+    EXPECT_EQ(glyphAscii(174), '<');
+    EXPECT_EQ(glyphAscii(175), '>');
+    EXPECT_EQ(glyphAscii(30), '^');
+    EXPECT_EQ(glyphAscii(31), 'v');
+    EXPECT_EQ(glyphAscii(0), ' ');
+}
+
+TEST(RendererColours, AreMappedByColourNotByIndex) {
+    EXPECT_EQ(Renderer::ansiColour(0), 0);
+    EXPECT_EQ(Renderer::ansiColour(1), 4);  // blue
+    EXPECT_EQ(Renderer::ansiColour(4), 1);  // red
+    EXPECT_EQ(Renderer::ansiColour(2), 2);
+    EXPECT_EQ(Renderer::ansiColour(3), 6);  // cyan
+    EXPECT_EQ(Renderer::ansiColour(5), 5);  // magenta
+    EXPECT_EQ(Renderer::ansiColour(6), 3);  // brown is the terminal's yellow
+    EXPECT_EQ(Renderer::ansiColour(9), 12);
+    EXPECT_EQ(Renderer::ansiColour(12), 9);
+    EXPECT_EQ(Renderer::ansiColour(14), 11);
+}
+
+TEST(RendererColours, SixteenColourTerminalsGetBrightCodesAndDefaultsForTheConsolesOwn) {
+    Renderer renderer(TerminalTraits{});
+    Picture p = blankPicture();
+    put(p, 1, 1, "a", 1);                // blue on black
+    put(p, 1, 2, "b", 4 + 16 * 3);       // red on cyan
+    put(p, 1, 3, "c", 12 + 16 * 9);      // light red on light blue
+    put(p, 1, 4, "d", kConsoleOwnAttr);  // the terminal's own colours
+    MiniTerminal term(35, 80);
+    term.feed(renderer.render(p));
+    EXPECT_EQ(term.at(1, 1).fg, 34);
+    EXPECT_EQ(term.at(1, 1).bg, 40);
+    EXPECT_EQ(term.at(1, 2).fg, 31);
+    EXPECT_EQ(term.at(1, 2).bg, 46);
+    EXPECT_EQ(term.at(1, 3).fg, 91);
+    EXPECT_EQ(term.at(1, 3).bg, 104);
+    EXPECT_EQ(term.at(1, 4).fg, 39);
+    EXPECT_EQ(term.at(1, 4).bg, 49);
+    EXPECT_EQ(term.at(2, 1).fg, 39);  // cleared in the terminal's own colours
+}
+
+TEST(RendererColours, EightColourTerminalsShowBrightForegroundsBold) {
+    TerminalTraits traits;
+    traits.colours = 8;
+    Renderer renderer(traits);
+    Picture p = blankPicture();
+    put(p, 1, 1, "a", 12);
+    put(p, 1, 2, "b", 4 + 16 * 11);
+    MiniTerminal term(35, 80);
+    term.feed(renderer.render(p));
+    EXPECT_EQ(term.at(1, 1).fg, 31);
+    EXPECT_TRUE(term.at(1, 1).bold);
+    EXPECT_EQ(term.at(1, 2).fg, 31);
+    EXPECT_FALSE(term.at(1, 2).bold);
+    EXPECT_EQ(term.at(1, 2).bg, 46);
+}
+
+TEST(RendererColours, TerminalsWithoutColoursGetNoColourCodes) {
+    TerminalTraits traits;
+    traits.colours = 2;
+    Renderer renderer(traits);
+    Picture p = blankPicture();
+    put(p, 1, 1, "ab", 12 + 16 * 3);
+    std::string frame = renderer.render(p);
+    EXPECT_THAT(frame, Not(HasSubstr("3")));  // no SGR colour parameter at all
+    MiniTerminal term(35, 80);
+    term.feed(frame);
+    EXPECT_EQ(term.at(1, 2).glyph, "b");
+}
+
+TEST(RendererFrames, CarryEveryByteAsAGlyphAndNoControlCharacter) {
+    Renderer renderer(TerminalTraits{});
+    Picture p = blankPicture();
+    for (int i = 0; i < 256; ++i) {
+        p.at(1 + i / 80, 1 + i % 80) = Cell{static_cast<std::uint8_t>(i), std::uint16_t(i & 0xFF)};
+    }
+    std::string frame = renderer.render(p);
+    EXPECT_THAT(frame, StartsWith("\x1b[?2026h"));
+    EXPECT_EQ(frame.substr(frame.size() - 8), "\x1b[?2026l");
+    MiniTerminal term(35, 80);
+    term.feed(frame);  // fails on any control byte that does not start a known sequence
+    expectShows(term, p);
+    EXPECT_FALSE(term.inSync);
+}
+
+TEST(RendererFrames, SendNothingWhenNothingChangedAndOnlyTheChangedCellOtherwise) {
+    Renderer renderer(TerminalTraits{});
+    Picture p = blankPicture();
+    put(p, 10, 10, "Punkte", 7);
+    MiniTerminal term(35, 80);
+    term.feed(renderer.render(p));
+    EXPECT_EQ(renderer.render(p), "");
+
+    p.at(20, 30) = Cell{'5', 7};
+    std::string frame = renderer.render(p);
+    term.glyphsWritten = 0;
+    term.feed(frame);
+    EXPECT_EQ(term.glyphsWritten, 1);
+    EXPECT_EQ(frame, "\x1b[?2026h\x1b[20;30H5\x1b[?2026l");  // pen already light grey
+    EXPECT_EQ(renderer.render(p), "");
+}
+
+TEST(RendererFrames, ChangedNeighboursNeedNoMoveBetweenThem) {
+    Renderer renderer(TerminalTraits{});
+    Picture p = blankPicture();
+    renderer.render(p);
+    put(p, 5, 1, "abc", kConsoleOwnAttr);
+    put(p, 6, 1, "d", kConsoleOwnAttr);
+    EXPECT_EQ(renderer.render(p),
+              "\x1b[?2026h\x1b[5Habc\x1b"
+              "Ed\x1b[?2026l");
+}
+
+TEST(RendererFrames, ReproduceEveryPictureOfARandomSequenceExactly) {
+    Renderer renderer(TerminalTraits{});
+    MiniTerminal term(35, 80);
+    std::mt19937 random(42);
+    Picture p = blankPicture();
+    for (int step = 0; step < 200; ++step) {
+        int changes = static_cast<int>(random() % 40);
+        for (int k = 0; k < changes; ++k) {
+            auto row = static_cast<int>(1 + random() % 35);
+            auto column = static_cast<int>(1 + random() % 80);
+            std::uint16_t attr = random() % 5 == 0 ? kConsoleOwnAttr : random() % 256;
+            p.at(row, column) = Cell{static_cast<std::uint8_t>(random() % 256), attr};
+        }
+        p.cursorVisible = random() % 3 == 0;
+        p.cursorRow = static_cast<int>(1 + random() % 35);
+        p.cursorColumn = static_cast<int>(1 + random() % 80);
+        term.feed(renderer.render(p));
+        ASSERT_NO_FATAL_FAILURE(expectShows(term, p)) << "step " << step;
+        for (int r = 1; r <= 35; ++r) {
+            for (int c = 1; c <= 80; ++c) {
+                auto attr = p.at(r, c).attr;
+                int fg = attr > 0xFF
+                             ? 39
+                             : 30 + Renderer::ansiColour(attr & 15) % 8 + (attr & 8 ? 60 : 0);
+                ASSERT_EQ(term.at(r, c).fg, fg) << r << "," << c;
+            }
+        }
+        EXPECT_EQ(term.cursorVisible, p.cursorVisible);
+        if (p.cursorVisible) {
+            EXPECT_EQ(term.row, p.cursorRow);
+            EXPECT_EQ(term.column, p.cursorColumn);
+        }
+    }
+}
+
+TEST(RendererCursor, IsShownAtTheModelsPositionOnlyWhileTheModelShowsIt) {
+    Renderer renderer(TerminalTraits{});
+    Picture p = blankPicture();
+    EXPECT_THAT(renderer.render(p), HasSubstr("\x1b[?25l"));
+    p.cursorVisible = true;
+    p.cursorRow = 12;
+    p.cursorColumn = 7;
+    EXPECT_EQ(renderer.render(p), "\x1b[?2026h\x1b[12;7H\x1b[?25h\x1b[?2026l");
+    p.cursorVisible = false;
+    EXPECT_EQ(renderer.render(p), "\x1b[?2026h\x1b[?25l\x1b[?2026l");
+    p.cursorRow = 20;  // a hidden cursor that moves needs nothing sent
+    EXPECT_EQ(renderer.render(p), "");
+}
+
+TEST(RendererSize, SmallTerminalShowsWhatFitsAndTheNoticeThenRepaintsWhenLargeAgain) {
+    Renderer renderer(TerminalTraits{});
+    Picture p = blankPicture();
+    for (int r = 1; r <= 35; ++r)
+        put(p, r, 1, "Zeile " + std::to_string(r), 6);
+    put(p, 1, 75, "ENDE!", 6);
+
+    renderer.setSize(30, 70);
+    EXPECT_FALSE(renderer.largeEnough());
+    MiniTerminal small(30, 70);
+    small.feed(renderer.render(p));
+    expectShows(small, p, 29, 70);
+    std::string notice;
+    for (int c = 1; c <= 70; ++c)
+        notice += small.at(30, c).glyph;
+    EXPECT_THAT(notice, StartsWith(std::string(kSizeNotice)));
+    // Changes below or right of what fits send nothing and never overwrite the notice.
+    put(p, 32, 1, "x", 6);
+    put(p, 2, 78, "y", 6);
+    EXPECT_EQ(renderer.render(p), "");
+
+    renderer.setSize(35, 80);
+    EXPECT_TRUE(renderer.largeEnough());
+    MiniTerminal large(35, 80);
+    std::string frame = renderer.render(p);
+    EXPECT_THAT(frame, HasSubstr("\x1b[2J"));
+    large.feed(frame);
+    expectShows(large, p);
+}
+
+TEST(RendererSize, NarrowTerminalCutsTheNoticeToItsWidth) {
+    Renderer renderer(TerminalTraits{});
+    renderer.setSize(10, 20);
+    MiniTerminal tiny(10, 20);
+    tiny.feed(renderer.render(blankPicture()));
+    std::string notice;
+    for (int c = 1; c <= 20; ++c)
+        notice += tiny.at(10, c).glyph;
+    EXPECT_EQ(notice, std::string(kSizeNotice.substr(0, 20)));
+    renderer.setSize(0, 0);  // a terminal that reports no size at all
+    EXPECT_NO_FATAL_FAILURE(renderer.render(blankPicture()));
+}
+
+TEST(RendererAscii, NonUtf8TerminalsGetOnlyAsciiLookAlikes) {
+    TerminalTraits traits;
+    traits.utf8 = false;
+    Renderer renderer(traits);
+    Picture p = blankPicture();
+    for (int i = 0; i < 256; ++i)
+        p.at(1 + i / 80, 1 + i % 80) = Cell{std::uint8_t(i), 7};
+    std::string frame = renderer.render(p);
+    for (char c : frame)
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+    MiniTerminal term(35, 80);
+    term.feed(frame);
+    EXPECT_EQ(term.at(3, 19).glyph, "#");  // byte 178
+    EXPECT_EQ(term.at(1, 2).glyph, "@");   // byte 1
+}
+
+}  // namespace
+}  // namespace numerion
