@@ -119,6 +119,29 @@ void VirtualPlatform::onWait(std::function<void(double nowMs)> hook) {
     waitHook_ = std::move(hook);
 }
 
+void VirtualPlatform::whenShown(const std::string& text, std::function<void()> action) {
+    screenWatches_.emplace_back(text, std::move(action));
+}
+
+void VirtualPlatform::beforeWait() {
+    // Only the watches set before this wait are checked; those an action sets wait for the
+    // next one, so an action that watches again for the same text cannot loop here.
+    std::vector<std::pair<std::string, std::function<void()>>> watches;
+    watches.swap(screenWatches_);
+    std::vector<std::pair<std::string, std::function<void()>>> stillWaiting;
+    for (auto& watch : watches) {
+        if (showsText(watch.first)) {
+            watch.second();
+        } else {
+            stillWaiting.push_back(std::move(watch));
+        }
+    }
+    for (auto& added : screenWatches_)
+        stillWaiting.push_back(std::move(added));
+    screenWatches_ = std::move(stillWaiting);
+    if (waitHook_) waitHook_(nowMs_);
+}
+
 void VirtualPlatform::apply(Event& event) {
     switch (event.kind) {
         case EventKind::Press:
@@ -227,14 +250,14 @@ bool VirtualPlatform::keyPressWaiting() {
 void VirtualPlatform::sleep(double ms) {
     applyDueEvents();
     sleeps_.push_back(ms);
-    if (waitHook_) waitHook_(nowMs_);
+    beforeWait();
     if (ms > 0) advanceTo(nowMs_ + ms);  // an endless sleep runs into the deadline
 }
 
 void VirtualPlatform::waitForInput(int ms) {
     applyDueEvents();
     ++inputWaits_;
-    if (waitHook_) waitHook_(nowMs_);
+    beforeWait();
     double until = nowMs_ + std::max(ms, 0);
     // Only something new wakes the wait: presses already queued were there when it began.
     if (!script_.empty()) until = std::min(until, std::max(script_.begin()->first.first, nowMs_));

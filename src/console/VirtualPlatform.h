@@ -56,6 +56,9 @@ class VirtualPlatform : public KeyBackend {
     // Runs before every wait with the current virtual time, so a test can steer a running
     // loop (press a key when a screen shows something). Empty to remove.
     void onWait(std::function<void(double nowMs)> hook);
+    // Runs action once, at the first wait (sleep or idle) at which the screen shows text;
+    // watches are checked in the order they were set, before the onWait hook.
+    void whenShown(const std::string& text, std::function<void()> action);
 
     // The key code a press of this key queues ('1' for Digit1, 13 for Enter, the extended
     // codes for the arrows ...).
@@ -126,6 +129,7 @@ class VirtualPlatform : public KeyBackend {
     void advanceTo(double ms);
     void applyDueEvents();
     void apply(Event& event);
+    void beforeWait();
 
     double nowMs_ = 0;
     double deadlineMs_ = 24.0 * 60 * 60 * 1000;
@@ -141,6 +145,7 @@ class VirtualPlatform : public KeyBackend {
     std::vector<double> sleeps_;
     std::optional<std::tm> localTime_ = defaultLocalTime();
     std::function<void(double)> waitHook_;
+    std::vector<std::pair<std::string, std::function<void()>>> screenWatches_;
 };
 
 }  // namespace numerion

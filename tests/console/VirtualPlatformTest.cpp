@@ -140,6 +140,21 @@ TEST(VirtualPlatformWaits, HookCanSteerARunningLoop) {
     EXPECT_EQ(looks, 5);
 }
 
+TEST(VirtualPlatformWaits, ScreenWatchRunsOnceAtTheFirstWaitShowingItsText) {
+    VirtualPlatform p;
+    std::vector<double> ranAt;
+    p.whenShown("Taste", [&] {
+        ranAt.push_back(p.nowMs());
+        p.whenShown("Taste", [&] { ranAt.push_back(-p.nowMs()); });  // the next wait
+    });
+    p.sleep(100);
+    p.screen.printText("Taste 5");
+    p.keys.sleepMs(99);
+    p.keys.sleepMs(99);
+    p.keys.sleepMs(99);
+    EXPECT_THAT(ranAt, ElementsAre(100, -199));
+}
+
 TEST(VirtualPlatformWaits, WaitingForInputEndsAtTheNextScriptedEvent) {
     VirtualPlatform p;
     p.type('q', 0);
