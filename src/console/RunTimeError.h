@@ -1,6 +1,7 @@
 #pragma once
 // Fatal run-time errors: one report on standard error, the error number as exit status.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -31,18 +32,25 @@ ErrorContext& errorContext();
 
 // Names the running routine for the report while it lives, and puts the previous name back.
 class RoutineScope {
-public:
+  public:
     explicit RoutineScope(const char* routine);
     ~RoutineScope();
     RoutineScope(const RoutineScope&) = delete;
     RoutineScope& operator=(const RoutineScope&) = delete;
 
-private:
+  private:
     const char* previous_;
 };
 
 // The report text exactly as it is written to standard error (line -1: none).
 std::string composeReport(int error, int line, const char* module, const char* routine);
+
+// The report is composed in a buffer of this size, so it keeps at most 1023 characters.
+inline constexpr std::size_t kReportBufferSize = 1024;
+// The same report into a caller's buffer, zero-terminated and cut to fit; returns its length.
+// Allocates nothing and calls no stdio, so signal handlers use it.
+std::size_t composeReportInto(char* buffer, std::size_t size, int error, int line,
+                              const char* module, const char* routine);
 
 // Work to do before the report is written (restore the terminal). Must be async-signal-safe,
 // because fatal signals run it too.
@@ -63,7 +71,9 @@ inline void checkIndex(std::int32_t index, std::int32_t lower, std::int32_t uppe
 // A file statement returned non-zero: raise the error it left in the context.
 [[noreturn]] void failFileStatement(int line);
 
-// Installs handlers that turn Ctrl+C, termination requests and processor faults into reports.
+// Installs handlers that turn processor faults (memory, arithmetic, illegal instruction) and
+// aborts into reports. Ctrl+C and termination requests are the terminal platform's: it turns
+// them into a RunTimeError from the main loop.
 void installFatalSignalHandlers();
 
 }  // namespace numerion
