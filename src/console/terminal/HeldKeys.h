@@ -1,0 +1,68 @@
+#pragma once
+// Which keys are held, from the key events of a terminal.
+//
+// With the kitty keyboard protocol the terminal reports press, repeat and release, and the
+// held state is exact. Every other terminal sends presses and auto-repeats only, never a
+// release, so the held state has to be inferred:
+//  - A press is "fresh" until the first look at that key. That look, and every further look
+//    before the program waits again (the same poll), reads it as down; later looks do not.
+//    A tap is so acted on exactly once, however short or long it was.
+//  - A second press of the same key within kRepeatGapMs of the previous one is an auto-repeat:
+//    the key reads as down continuously until no repeat has come for kRepeatGapMs.
+//    Terminals repeat every ~40 ms, but only after an initial delay of ~500-660 ms; during that
+//    delay a held key reads as up after its first look.
+//  - A press of any other key ends the previous key's hold: terminals repeat only the last
+//    key pressed (holding Up and then Right repeats only Right).
+//  - A fresh press that no look has seen within kForgetMs is forgotten, so a key tapped
+//    while nobody polled does not act long afterwards.
+// So, unlike under the kitty protocol, a player cannot hold two keys at once, a held key
+// stutters once (down, up for about half a second, then down) and a release is noticed only
+// kRepeatGapMs late.
+//
+// Times are milliseconds of any monotonic clock, handed in by the caller.
+
+#include <array>
+#include <optional>
+
+#include "console/KeyInput.h"
+#include "console/terminal/InputParser.h"
+
+namespace numerion {
+
+class HeldKeys {
+  public:
+    // Longer than the ~40 ms between auto-repeats, with room for a late or busy terminal.
+    static constexpr double kRepeatGapMs = 150;
+    // A fresh press older than this is forgotten if no look has seen it.
+    static constexpr double kForgetMs = 500;
+
+    enum class Mode { Exact, Inferred };
+    explicit HeldKeys(Mode mode) : mode_(mode) {}
+
+    Mode mode() const { return mode_; }
+    void setMode(Mode mode);
+
+    // A key event (press, repeat or release). Events without a game key still count as a
+    // press of another key.
+    void onKey(const InputEvent& event, double nowMs);
+    // Whether the key reads as down at this look.
+    bool isHeld(Key key, double nowMs);
+    // The program waits: the looks that follow belong to a new poll.
+    void endPoll();
+    // Everything up: focus lost, suspended, or the game was held.
+    void clear();
+
+  private:
+    Mode mode_;
+    // Exact mode: the keys between press and release.
+    std::array<bool, static_cast<std::size_t>(Key::Count)> down_{};
+    // Inferred mode: only the key pressed last can be held.
+    std::optional<Key> last_;
+    double pressMs_ = 0;   // when the last fresh press came
+    double latestMs_ = 0;  // when the last press or repeat of that key came
+    bool fresh_ = false;
+    bool repeating_ = false;
+    bool seenThisPoll_ = false;
+};
+
+}  // namespace numerion

@@ -1,0 +1,514 @@
+#include "console/terminal/InputParser.h"
+
+#include <algorithm>
+#include <array>
+
+namespace numerion {
+
+namespace {
+
+using Action = InputEvent::Action;
+using Type = InputEvent::Type;
+
+constexpr std::uint8_t kEsc = 0x1b;
+
+// Unicode code points of the code page 850 bytes 128..255.
+constexpr std::array<std::uint16_t, 128> kCp850Upper = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
+    0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
+    0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x00AE, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x00C0, 0x00A9, 0x2563, 0x2551, 0x2557,
+    0x255D, 0x00A2, 0x00A5, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4, 0x00F0, 0x00D0, 0x00CA, 0x00CB,
+    0x00C8, 0x0131, 0x00CD, 0x00CE, 0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580,
+    0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE, 0x00DE, 0x00DA, 0x00DB, 0x00D9,
+    0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8,
+    0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
+};
+
+// Extended codes (the second byte readKey hands out) of keys without a character.
+namespace ext {
+constexpr std::int32_t kKeypad5 = extendedKeyCode(76);  // keypad 5 without NumLock
+constexpr std::int32_t kShiftTab = extendedKeyCode(15);
+constexpr std::int32_t kF11 = extendedKeyCode(133);
+constexpr std::int32_t kF12 = extendedKeyCode(134);
+}  // namespace ext
+
+// Modifier bits of the kitty protocol (the reported value minus one).
+constexpr int kShift = 1;
+constexpr int kCtrl = 4;
+constexpr int kLockBits = 64 | 128;  // caps lock, num lock: not modifiers of a key
+
+// Kitty's private-use key numbers for keys that have no character.
+namespace kitty {
+constexpr std::uint32_t kCapsLock = 57358;
+constexpr std::uint32_t kMenu = 57363;
+constexpr std::uint32_t kF13 = 57376;
+constexpr std::uint32_t kF35 = 57398;
+constexpr std::uint32_t kKeypad0 = 57399;
+constexpr std::uint32_t kKeypad9 = 57408;
+constexpr std::uint32_t kKeypadEnter = 57414;
+constexpr std::uint32_t kKeypadLeft = 57417;
+constexpr std::uint32_t kKeypadBegin = 57427;
+constexpr std::uint32_t kMediaFirst = 57428;
+constexpr std::uint32_t kModifierLast = 57454;
+}  // namespace kitty
+
+InputEvent keyEvent(std::optional<Key> key, std::int32_t code, Action action = Action::Press) {
+    InputEvent event;
+    event.type = Type::Key;
+    event.action = action;
+    event.key = key;
+    event.code = code;
+    return event;
+}
+
+InputEvent plainEvent(Type type) {
+    InputEvent event;
+    event.type = type;
+    return event;
+}
+
+Key keypadDigit(int n) {
+    return static_cast<Key>(static_cast<int>(Key::Keypad0) + n);
+}
+
+// The key a character stands for where the game polls it.
+std::optional<Key> keyOfCharacter(std::uint32_t c) {
+    if (c >= '1' && c <= '5') return static_cast<Key>(static_cast<int>(Key::Digit1) + (c - '1'));
+    if (c == ' ') return Key::Space;
+    if (c == '\r') return Key::Enter;
+    if (c == kEsc) return Key::Escape;
+    return std::nullopt;
+}
+
+std::int32_t codeOfCharacter(std::uint32_t c) {
+    if (c < 0x80) return static_cast<std::int32_t>(c);
+    auto byte = cp850FromUnicode(c);
+    return byte ? *byte : InputEvent::kNoCode;
+}
+
+InputEvent characterEvent(std::uint32_t c, Action action = Action::Press) {
+    return keyEvent(keyOfCharacter(c), codeOfCharacter(c), action);
+}
+
+// A byte below 0x80 outside escape sequences.
+InputEvent asciiEvent(std::uint8_t byte) {
+    switch (byte) {
+        case 0x7f:
+        case 0x08:
+            return keyEvent(std::nullopt, 8);  // Backspace, as the console reports it
+        case 0x00:
+            return keyEvent(std::nullopt, InputEvent::kNoCode);  // Ctrl+Space
+        default:
+            return characterEvent(byte);
+    }
+}
+
+struct Sequence {
+    char marker = 0;  // '<', '=', '>' or '?' before the parameters
+    bool intermediates = false;
+    // fields[i][j]: parameter i, sub-parameter j; -1 where left out.
+    std::array<std::array<long, 3>, 3> fields{};
+    int count = 0;
+
+    long get(int field, int sub, long fallback) const {
+        long v = fields[field][sub];
+        return v < 0 ? fallback : v;
+    }
+};
+
+Sequence splitParameters(std::string_view text) {
+    Sequence seq;
+    for (auto& field : seq.fields)
+        field.fill(-1);
+    if (!text.empty() && text.front() >= '<' && text.front() <= '?') {
+        seq.marker = text.front();
+        text.remove_prefix(1);
+    }
+    int field = 0;
+    int sub = 0;
+    for (char ch : text) {
+        if (ch >= '0' && ch <= '9') {
+            if (field < 3 && sub < 3) {
+                long& v = seq.fields[field][sub];
+                v = std::min<long>((v < 0 ? 0 : v) * 10 + (ch - '0'), 10'000'000);
+            }
+        } else if (ch == ';') {
+            ++field;
+            sub = 0;
+        } else if (ch == ':') {
+            ++sub;
+        } else if (ch >= 0x20 && ch <= 0x2f) {
+            seq.intermediates = true;
+        }
+    }
+    seq.count = field + 1;
+    return seq;
+}
+
+Action actionOf(long event) {
+    if (event == 2) return Action::Repeat;
+    if (event == 3) return Action::Release;
+    return Action::Press;
+}
+
+// A key of the kitty protocol's CSI ... u form.
+void kittyKey(std::uint32_t c, int modifiers, Action action, std::vector<InputEvent>& out) {
+    if ((c >= kitty::kCapsLock && c <= kitty::kMenu) || (c >= kitty::kF13 && c <= kitty::kF35) ||
+        (c >= kitty::kMediaFirst && c <= kitty::kModifierLast)) {
+        return;  // lock, modifier and media keys are no keys of the game
+    }
+    if (modifiers == kCtrl && (c == 'c' || c == 'z' || c == '\\')) {
+        // With every key reported as an escape code these reach us instead of the signals.
+        if (action == Action::Release) return;
+        out.push_back(plainEvent(c == 'c'   ? Type::Interrupt
+                                 : c == 'z' ? Type::Suspend
+                                            : Type::Quit));
+        return;
+    }
+    if (c >= kitty::kKeypad0 && c <= kitty::kKeypad9) {
+        int n = static_cast<int>(c - kitty::kKeypad0);
+        out.push_back(keyEvent(keypadDigit(n), '0' + n, action));
+        return;
+    }
+    if (c == kitty::kKeypadEnter) {
+        out.push_back(keyEvent(Key::KeypadEnter, '\r', action));
+        return;
+    }
+    if (c > kitty::kKeypad9 && c < kitty::kKeypadLeft) {
+        static constexpr char kKeypadSigns[] = {'.', '/', '*', '-', '+', 0, '=', ','};
+        char sign = kKeypadSigns[c - kitty::kKeypad9 - 1];
+        out.push_back(keyEvent(std::nullopt, sign, action));
+        return;
+    }
+    if (c >= kitty::kKeypadLeft && c <= kitty::kKeypadBegin) {
+        // Keypad without NumLock: the arrows answer for the arrows, the rest for the keypad.
+        struct Entry {
+            std::optional<Key> key;
+            std::int32_t code;
+        };
+        static const Entry kEntries[] = {
+            {Key::Left, keycode::kLeft},      {Key::Right, keycode::kRight},
+            {Key::Up, keycode::kUp},          {Key::Down, keycode::kDown},
+            {Key::Keypad9, keycode::kPageUp}, {Key::Keypad3, keycode::kPageDown},
+            {Key::Keypad7, keycode::kHome},   {Key::Keypad1, keycode::kEnd},
+            {Key::Keypad0, keycode::kInsert}, {std::nullopt, keycode::kDelete},
+            {Key::Keypad5, ext::kKeypad5},
+        };
+        const Entry& entry = kEntries[c - kitty::kKeypadLeft];
+        out.push_back(keyEvent(entry.key, entry.code, action));
+        return;
+    }
+    if (c >= 0xE000 && c <= 0xF8FF) return;  // other private-use numbers: unknown keys
+    if (c > 0x10FFFF) return;
+    switch (c) {
+        case 127:
+            out.push_back(keyEvent(std::nullopt, 8, action));
+            return;
+        case 13:
+        case 9:
+        case 27:
+            out.push_back(characterEvent(c, action));
+            return;
+        default:
+            break;
+    }
+    if (c < 0x20) return;
+    InputEvent event = characterEvent(c, action);
+    // Without the alternate-key flag the code is the unshifted key; letters we can still fix.
+    if (c >= 'a' && c <= 'z') {
+        if (modifiers & kCtrl) {
+            event.code = static_cast<std::int32_t>(c & 0x1f);
+        } else if (modifiers & kShift) {
+            event.code = static_cast<std::int32_t>(c - 'a' + 'A');
+        }
+    }
+    out.push_back(event);
+}
+
+}  // namespace
+
+std::optional<std::uint8_t> cp850FromUnicode(std::uint32_t codePoint) {
+    if (codePoint < 0x80) return static_cast<std::uint8_t>(codePoint);
+    for (std::size_t i = 0; i < kCp850Upper.size(); ++i) {
+        if (kCp850Upper[i] == codePoint) return static_cast<std::uint8_t>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
+    for (char ch : bytes) {
+        const auto byte = static_cast<std::uint8_t>(ch);
+        switch (state_) {
+            case State::Ground:
+                ground(byte, out);
+                break;
+            case State::Utf8:
+                if ((byte & 0xC0) == 0x80) {
+                    codePoint_ = (codePoint_ << 6) | (byte & 0x3F);
+                    if (--utf8Remaining_ == 0) {
+                        state_ = State::Ground;
+                        const bool valid = codePoint_ >= utf8Minimum_ && codePoint_ <= 0x10FFFF &&
+                                           (codePoint_ < 0xD800 || codePoint_ > 0xDFFF);
+                        if (valid) out.push_back(characterEvent(codePoint_));
+                    }
+                } else {
+                    state_ = State::Ground;  // a broken character is dropped
+                    ground(byte, out);
+                }
+                break;
+            case State::Escape:
+                if (byte == '[') {
+                    state_ = State::Csi;
+                    sequence_.clear();
+                } else if (byte == 'O') {
+                    state_ = State::Ss3;
+                } else {
+                    // Escape and then another key (or Alt+key): two key presses.
+                    out.push_back(characterEvent(kEsc));
+                    state_ = State::Ground;
+                    ground(byte, out);
+                }
+                break;
+            case State::Ss3:
+                state_ = State::Ground;
+                if (byte >= 0x40 && byte <= 0x7e) {
+                    finishSs3(byte, out);
+                } else {
+                    out.push_back(characterEvent(kEsc));
+                    out.push_back(characterEvent('O'));
+                    ground(byte, out);
+                }
+                break;
+            case State::Csi:
+                if (byte == '[' && sequence_.empty()) {
+                    sequence_.push_back('[');  // the Linux console's F1..F5: ESC [ [ A..E
+                } else if (byte >= 0x40 && byte <= 0x7e) {
+                    state_ = State::Ground;
+                    finishCsi(byte, out);
+                } else if (byte >= 0x20 && byte <= 0x3f) {
+                    if (sequence_.size() >= kMaxSequence) {
+                        state_ = State::CsiSkip;
+                    } else {
+                        sequence_.push_back(static_cast<char>(byte));
+                    }
+                } else if (byte == kEsc) {
+                    state_ = State::Escape;
+                } else if (byte == 0x18 || byte == 0x1a) {
+                    state_ = State::Ground;  // CAN and SUB cancel a sequence
+                } else if (byte >= 0x80) {
+                    state_ = State::Ground;
+                    ground(byte, out);
+                }
+                // other control bytes inside a sequence are ignored
+                break;
+            case State::CsiSkip:
+                if (byte >= 0x40 && byte <= 0x7e) {
+                    state_ = State::Ground;
+                } else if (byte == kEsc) {
+                    state_ = State::Escape;
+                }
+                break;
+        }
+    }
+}
+
+void InputParser::expire(std::vector<InputEvent>& out) {
+    if (state_ == State::Escape) {
+        out.push_back(characterEvent(kEsc));
+        state_ = State::Ground;
+    } else if (state_ == State::Ss3) {
+        out.push_back(characterEvent(kEsc));
+        out.push_back(characterEvent('O'));
+        state_ = State::Ground;
+    }
+}
+
+void InputParser::ground(std::uint8_t byte, std::vector<InputEvent>& out) {
+    if (byte == kEsc) {
+        state_ = State::Escape;
+    } else if (byte < 0x80) {
+        out.push_back(asciiEvent(byte));
+    } else if (byte >= 0xC2 && byte <= 0xDF) {
+        state_ = State::Utf8;
+        codePoint_ = byte & 0x1F;
+        utf8Remaining_ = 1;
+        utf8Minimum_ = 0x80;
+    } else if (byte >= 0xE0 && byte <= 0xEF) {
+        state_ = State::Utf8;
+        codePoint_ = byte & 0x0F;
+        utf8Remaining_ = 2;
+        utf8Minimum_ = 0x800;
+    } else if (byte >= 0xF0 && byte <= 0xF4) {
+        state_ = State::Utf8;
+        codePoint_ = byte & 0x07;
+        utf8Remaining_ = 3;
+        utf8Minimum_ = 0x10000;
+    }
+    // stray continuation bytes and invalid lead bytes are dropped
+}
+
+void InputParser::finishSs3(std::uint8_t final, std::vector<InputEvent>& out) {
+    switch (final) {
+        case 'A':
+            out.push_back(keyEvent(Key::Up, keycode::kUp));
+            return;
+        case 'B':
+            out.push_back(keyEvent(Key::Down, keycode::kDown));
+            return;
+        case 'C':
+            out.push_back(keyEvent(Key::Right, keycode::kRight));
+            return;
+        case 'D':
+            out.push_back(keyEvent(Key::Left, keycode::kLeft));
+            return;
+        case 'H':
+            out.push_back(keyEvent(std::nullopt, keycode::kHome));
+            return;
+        case 'F':
+            out.push_back(keyEvent(std::nullopt, keycode::kEnd));
+            return;
+        case 'E':
+            out.push_back(keyEvent(Key::Keypad5, ext::kKeypad5));
+            return;
+        case 'P':
+        case 'Q':
+        case 'R':
+        case 'S':
+            out.push_back(keyEvent(std::nullopt, keycode::function(final - 'P' + 1)));
+            return;
+        case 'M':
+            out.push_back(keyEvent(Key::KeypadEnter, '\r'));
+            return;
+        default:
+            break;
+    }
+    if (final >= 'p' && final <= 'y') {  // keypad digits in application keypad mode
+        int n = final - 'p';
+        out.push_back(keyEvent(keypadDigit(n), '0' + n));
+    }
+}
+
+void InputParser::finishCsi(std::uint8_t final, std::vector<InputEvent>& out) {
+    if (sequence_ == "[") {
+        if (final >= 'A' && final <= 'E') {
+            out.push_back(keyEvent(std::nullopt, keycode::function(final - 'A' + 1)));
+        }
+        return;
+    }
+    const Sequence seq = splitParameters(sequence_);
+    if (seq.marker == '?') {
+        if (final == 'u') out.push_back(plainEvent(Type::KittyFlags));
+        if (final == 'c') out.push_back(plainEvent(Type::DeviceAttributes));
+        return;
+    }
+    if (seq.marker != 0 || seq.intermediates) return;  // answers we never asked for
+
+    const bool noParameters = sequence_.empty();
+    const long number = seq.get(0, 0, 1);
+    const long reported = seq.get(1, 0, 1);
+    const int modifiers = static_cast<int>(std::max(reported - 1, 0L) & ~kLockBits & 0xff);
+    const Action action = actionOf(seq.get(1, 1, 1));
+    auto emit = [&](std::optional<Key> key, std::int32_t code) {
+        out.push_back(keyEvent(key, code, action));
+    };
+
+    switch (final) {
+        case 'u':
+            if (!noParameters) {
+                kittyKey(static_cast<std::uint32_t>(number), modifiers, action, out);
+            }
+            return;
+        case 'A':
+            emit(Key::Up, keycode::kUp);
+            return;
+        case 'B':
+            emit(Key::Down, keycode::kDown);
+            return;
+        case 'C':
+            emit(Key::Right, keycode::kRight);
+            return;
+        case 'D':
+            emit(Key::Left, keycode::kLeft);
+            return;
+        case 'H':
+            emit(std::nullopt, keycode::kHome);
+            return;
+        case 'F':
+            emit(std::nullopt, keycode::kEnd);
+            return;
+        case 'E':
+            emit(Key::Keypad5, ext::kKeypad5);
+            return;
+        case 'Z':
+            emit(std::nullopt, ext::kShiftTab);
+            return;
+        case 'P':
+        case 'Q':
+        case 'S':
+            emit(std::nullopt, keycode::function(final - 'P' + 1));
+            return;
+        case 'R':
+            // With parameters this is a cursor position report, which we never ask for.
+            if (noParameters) emit(std::nullopt, keycode::function(3));
+            return;
+        case 'I':
+            if (noParameters) out.push_back(plainEvent(Type::FocusIn));
+            return;
+        case 'O':
+            if (noParameters) out.push_back(plainEvent(Type::FocusOut));
+            return;
+        case '~':
+            break;
+        default:
+            return;
+    }
+    switch (number) {
+        case 1:
+        case 7:
+            emit(std::nullopt, keycode::kHome);
+            return;
+        case 2:
+            emit(std::nullopt, keycode::kInsert);
+            return;
+        case 3:
+            emit(std::nullopt, keycode::kDelete);
+            return;
+        case 4:
+        case 8:
+            emit(std::nullopt, keycode::kEnd);
+            return;
+        case 5:
+            emit(std::nullopt, keycode::kPageUp);
+            return;
+        case 6:
+            emit(std::nullopt, keycode::kPageDown);
+            return;
+        case 11:
+        case 12:
+        case 13:
+        case 14:
+        case 15:
+            emit(std::nullopt, keycode::function(static_cast<int>(number) - 10));
+            return;
+        case 17:
+        case 18:
+        case 19:
+        case 20:
+        case 21:
+            emit(std::nullopt, keycode::function(static_cast<int>(number) - 11));
+            return;
+        case 23:
+            emit(std::nullopt, ext::kF11);
+            return;
+        case 24:
+            emit(std::nullopt, ext::kF12);
+            return;
+        default:
+            return;
+    }
+}
+
+}  // namespace numerion

@@ -1,0 +1,74 @@
+#pragma once
+// Turns the bytes a terminal sends into key events: legacy escape sequences (xterm, VTE, tmux,
+// the Linux console), the kitty keyboard protocol with its press, repeat and release events,
+// focus reports and the answers to our start-up queries. Fed chunk by chunk; a sequence split
+// across chunks is kept until it is complete. No input can make it fail.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/KeyInput.h"
+
+namespace numerion {
+
+struct InputEvent {
+    enum class Type : std::uint8_t {
+        Key,
+        FocusIn,
+        FocusOut,
+        KittyFlags,        // answer to the kitty protocol query: the protocol is there
+        DeviceAttributes,  // answer to the primary device attributes query
+        Interrupt,         // Ctrl+C arriving as a key (kitty protocol): the interrupt itself
+        Quit,              // Ctrl+\ arriving as a key
+        Suspend,           // Ctrl+Z arriving as a key
+    };
+    enum class Action : std::uint8_t { Press, Repeat, Release };
+    static constexpr std::int32_t kNoCode = -1;
+
+    Type type = Type::Key;
+    Action action = Action::Press;
+    // The physical key for the held state, when it is one the game can poll.
+    std::optional<Key> key;
+    // The code for the pending-key buffer (0..255 a code page 850 byte, E x 256 + 255 an
+    // extended key), or kNoCode for a key that gives none.
+    std::int32_t code = kNoCode;
+
+    bool operator==(const InputEvent&) const = default;
+};
+
+// Code page 850 byte for a Unicode code point, or nullopt when the page has no such glyph.
+std::optional<std::uint8_t> cp850FromUnicode(std::uint32_t codePoint);
+
+class InputParser {
+  public:
+    // Longest escape sequence kept; anything longer is garbage and skipped to its end.
+    static constexpr std::size_t kMaxSequence = 64;
+
+    // Parses bytes, appending the events they complete to out.
+    void feed(std::string_view bytes, std::vector<InputEvent>& out);
+    // True while the input ends in an Escape that may still start a sequence: a lone Escape
+    // key press is only known when no further byte follows within a short time.
+    bool escapeAmbiguous() const { return state_ == State::Escape || state_ == State::Ss3; }
+    // The short time has passed without a further byte: the Escape was the key itself.
+    void expire(std::vector<InputEvent>& out);
+    // True while a sequence has started and is not complete.
+    bool partial() const { return state_ != State::Ground; }
+
+  private:
+    enum class State : std::uint8_t { Ground, Escape, Ss3, Csi, CsiSkip, Utf8 };
+
+    void ground(std::uint8_t byte, std::vector<InputEvent>& out);
+    void finishCsi(std::uint8_t final, std::vector<InputEvent>& out);
+    void finishSs3(std::uint8_t final, std::vector<InputEvent>& out);
+
+    State state_ = State::Ground;
+    std::string sequence_;  // parameter and intermediate bytes of the CSI sequence so far
+    std::uint32_t codePoint_ = 0;
+    int utf8Remaining_ = 0;
+    std::uint32_t utf8Minimum_ = 0;
+};
+
+}  // namespace numerion
