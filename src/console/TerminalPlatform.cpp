@@ -1,0 +1,59 @@
+#include "console/TerminalPlatform.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "console/terminal/TerminalBackend.h"
+#include "console/terminal/TerminalScreen.h"
+
+namespace numerion {
+
+namespace {
+
+void writeUnchanged(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return;  // a closed pipe or a full disk: nobody to show it to
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+class RealTerminal final : public TerminalPlatform {
+  public:
+    explicit RealTerminal(TextConsole& model) {
+        const bool output = ::isatty(STDOUT_FILENO) == 1;
+        const bool input = ::isatty(STDIN_FILENO) == 1;
+        if (output) {
+            screen_ = std::make_unique<TerminalScreen>(STDOUT_FILENO, model);
+        } else {
+            // Output into a file or a pipe: the printed bytes themselves, and no keys at all.
+            model.setPrintObserver(writeUnchanged);
+        }
+        backend_ = std::make_unique<TerminalBackend>(
+            screen_.get(), output && input ? STDIN_FILENO : -1, STDOUT_FILENO);
+        backend_->start();
+    }
+
+    ~RealTerminal() override {
+        backend_.reset();  // gives the terminal back while the screen still exists
+        screen_.reset();
+    }
+
+    KeyBackend& backend() override { return *backend_; }
+
+  private:
+    std::unique_ptr<TerminalScreen> screen_;
+    std::unique_ptr<TerminalBackend> backend_;
+};
+
+}  // namespace
+
+std::unique_ptr<TerminalPlatform> TerminalPlatform::open(TextConsole& screen) {
+    return std::make_unique<RealTerminal>(screen);
+}
+
+}  // namespace numerion

@@ -1,0 +1,489 @@
+#include "console/terminal/TerminalBackend.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "console/RunTimeError.h"
+
+namespace numerion {
+
+namespace {
+
+constexpr const char* kKittyQuery = "\x1b[?u\x1b[c";  // flags, then primary device attributes
+// Disambiguate (1), report event types (2), report all keys as escape codes (8): without 8
+// plain keys give no release events.
+constexpr const char* kKittyPush = "\x1b[>11u";
+constexpr const char* kKittyPop = "\x1b[<u";
+constexpr const char* kFocusOn = "\x1b[?1004h";
+constexpr const char* kFocusOff = "\x1b[?1004l";
+
+// --- What signal handling needs, and only that, lives outside the backend ---
+
+// The handlers only note what happened and wake the wait; the backend acts at its next call.
+volatile std::sig_atomic_t gEndSignal = 0;
+volatile std::sig_atomic_t gSuspendSignal = 0;
+volatile std::sig_atomic_t gResizedSignal = 0;
+volatile std::sig_atomic_t gContinuedSignal = 0;
+int gWakeWrite = -1;
+
+// The terminal as it must be left, ready for a handler: no allocation, only write and
+// tcsetattr. Each flag is set just before the change it undoes is made.
+struct RestoreState {
+    volatile std::sig_atomic_t active = 0;
+    volatile std::sig_atomic_t kittyPushed = 0;
+    volatile std::sig_atomic_t focusReporting = 0;
+    volatile std::sig_atomic_t termiosChanged = 0;
+    int outFd = -1;
+    int inFd = -1;
+    termios saved{};
+    const char* screenBytes = nullptr;
+};
+RestoreState gRestore;
+
+constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int kOtherSignals[] = {SIGTSTP, SIGWINCH, SIGCONT};
+
+void writeAll(int fd, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                pollfd p{fd, POLLOUT, 0};
+                ::poll(&p, 1, 100);
+                continue;
+            }
+            return;  // the terminal is gone
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void writeText(int fd, const char* text) {
+    writeAll(fd, text, std::strlen(text));
+}
+
+// Async-signal-safe: the fatal cleanup of run-time errors and fault signals, and the last
+// resort at exit. Runs once per taking-over of the terminal.
+void restoreTerminal() {
+    if (!gRestore.active) return;
+    gRestore.active = 0;
+    // The keyboard flags belong to the alternate screen's stack: pop them before leaving it.
+    if (gRestore.kittyPushed) writeText(gRestore.outFd, kKittyPop);
+    if (gRestore.focusReporting) writeText(gRestore.outFd, kFocusOff);
+    if (gRestore.screenBytes) writeText(gRestore.outFd, gRestore.screenBytes);
+    if (gRestore.termiosChanged) ::tcsetattr(gRestore.inFd, TCSAFLUSH, &gRestore.saved);
+}
+
+void onSignal(int signal) {
+    const int savedErrno = errno;
+    switch (signal) {
+        case SIGTSTP:
+            gSuspendSignal = 1;
+            break;
+        case SIGWINCH:
+            gResizedSignal = 1;
+            break;
+        case SIGCONT:
+            gContinuedSignal = 1;
+            break;
+        default:
+            if (gEndSignal != 0) {
+                // Asked twice and the program has not come round to it: it is stuck outside
+                // the keyboard and the clock. End the default way, with the terminal back.
+                restoreTerminal();
+                ::signal(signal, SIG_DFL);
+                ::raise(signal);
+            }
+            gEndSignal = signal;
+            break;
+    }
+    if (gWakeWrite >= 0) {
+        const char byte = 0;
+        [[maybe_unused]] ssize_t ignored = ::write(gWakeWrite, &byte, 1);
+    }
+    errno = savedErrno;
+}
+
+int errorOfSignal(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return kErrInterrupted;
+        case SIGQUIT:
+            return kErrQuit;
+        default:
+            return kErrTermination;  // SIGTERM, and SIGHUP: the terminal asks us to go
+    }
+}
+
+void setHandler(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(signal, &action, nullptr);
+}
+
+double rawMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+}  // namespace
+
+TerminalBackend::TerminalBackend(TerminalScreen* screen, int keysFd, int outFd)
+    : screen_(screen), keysFd_(keysFd), outFd_(outFd) {}
+
+TerminalBackend::~TerminalBackend() {
+    if (!started_) return;
+    release();
+    setFatalCleanup(nullptr);
+    for (int signal : kEndSignals)
+        setHandler(signal, SIG_DFL);
+    for (int signal : kOtherSignals)
+        setHandler(signal, SIG_DFL);
+    const int wakeWrite = gWakeWrite;
+    gWakeWrite = -1;
+    ::close(wakeWrite);
+    ::close(wakeRead_);
+    gRestore.screenBytes = nullptr;
+}
+
+void TerminalBackend::start() {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) == 0) {
+        wakeRead_ = pipeFds[0];
+        gWakeWrite = pipeFds[1];
+    }
+    gEndSignal = 0;
+    gSuspendSignal = 0;
+    gResizedSignal = 0;
+    gContinuedSignal = 0;
+    installFatalSignalHandlers();
+    for (int signal : kEndSignals)
+        setHandler(signal, onSignal);
+    for (int signal : kOtherSignals)
+        setHandler(signal, onSignal);
+    setFatalCleanup(restoreTerminal);
+    static bool atExitRegistered = false;
+    if (!atExitRegistered) {
+        std::atexit(restoreTerminal);  // a path that ends without our destructor
+        atExitRegistered = true;
+    }
+    started_ = true;
+
+    gRestore.outFd = outFd_;
+    gRestore.inFd = keysFd_;
+    gRestore.screenBytes = screen_ ? screen_->restoreBytes() : nullptr;
+    gRestore.termiosChanged = 0;
+    gRestore.kittyPushed = 0;
+    gRestore.focusReporting = 0;
+    if (keysFd_ >= 0 && ::tcgetattr(keysFd_, &gRestore.saved) != 0) keysFd_ = -1;
+
+    acquire();
+    if (keysFd_ >= 0 && screen_) {
+        queryKittyProtocol();
+        if (kitty_) {
+            held_.setMode(HeldKeys::Mode::Exact);
+            gRestore.kittyPushed = 1;
+            writeText(outFd_, kKittyPush);
+        }
+    }
+    if (screen_) screen_->present();
+}
+
+void TerminalBackend::queryKittyProtocol() {
+    writeText(outFd_, kKittyQuery);
+    const double deadline = rawMs() + kQueryTimeoutMs;
+    // Every terminal answers the attributes query; the flags answer comes first if at all.
+    while (!attributesAnswered_ && keysFd_ >= 0) {
+        const double left = deadline - rawMs();
+        if (left <= 0) break;
+        waitAndRead(left);
+    }
+    kitty_ = kittyAnswered_;
+}
+
+void TerminalBackend::acquire() {
+    gRestore.active = 1;
+    if (keysFd_ >= 0) {
+        termios raw = gRestore.saved;
+        // Keys one by one, not echoed; Enter as CR; no flow control stealing Ctrl+S/Ctrl+Q.
+        // ISIG stays: Ctrl+C and Ctrl+Z of legacy terminals arrive as signals.
+        raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN);
+        raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
+        raw.c_cc[VMIN] = 1;
+        raw.c_cc[VTIME] = 0;
+        gRestore.termiosChanged = 1;
+        ::tcsetattr(keysFd_, TCSANOW, &raw);
+    }
+    if (screen_) screen_->enter();
+    if (gRestore.kittyPushed) writeText(outFd_, kKittyPush);  // again after a suspend
+    if (keysFd_ >= 0 && screen_) {
+        gRestore.focusReporting = 1;
+        writeText(outFd_, kFocusOn);
+    }
+    focus_ = true;  // kitty reports only changes: assume the focus
+}
+
+void TerminalBackend::release() {
+    if (!gRestore.active) return;
+    gRestore.active = 0;
+    if (gRestore.kittyPushed) writeText(outFd_, kKittyPop);
+    if (gRestore.focusReporting) writeText(outFd_, kFocusOff);
+    if (screen_) screen_->leave();
+    if (gRestore.termiosChanged) ::tcsetattr(keysFd_, TCSAFLUSH, &gRestore.saved);
+}
+
+void TerminalBackend::suspend() {
+    release();
+    held_.clear();
+    struct sigaction defaultAction {};
+    struct sigaction ours {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    sigaction(SIGTSTP, &defaultAction, &ours);
+    ::raise(SIGTSTP);  // stops here until the shell continues us
+    sigaction(SIGTSTP, &ours, nullptr);
+    gSuspendSignal = 0;
+    gContinuedSignal = 0;
+    acquire();  // enter() repaints everything at the next present()
+    inputSeen_ = true;
+}
+
+double TerminalBackend::gameMs() const {
+    return rawMs() - heldOffsetMs_;
+}
+
+void TerminalBackend::waitAndRead(double timeoutMs) {
+    if (parser_.escapeAmbiguous()) {
+        const double left = lastByteMs_ + kEscapeTimeoutMs - rawMs();
+        if (timeoutMs < 0 || left < timeoutMs) timeoutMs = left < 0 ? 0 : left;
+    }
+    pollfd fds[2];
+    nfds_t count = 0;
+    if (wakeRead_ >= 0) fds[count++] = {wakeRead_, POLLIN, 0};
+    if (keysFd_ >= 0) fds[count++] = {keysFd_, POLLIN, 0};
+    timespec timeout{};
+    if (timeoutMs >= 0) {
+        const auto whole = static_cast<long>(timeoutMs);
+        timeout.tv_sec = whole / 1000;
+        timeout.tv_nsec = (whole % 1000) * 1'000'000L +
+                          static_cast<long>((timeoutMs - static_cast<double>(whole)) * 1e6);
+    }
+    const int ready = ::ppoll(fds, count, timeoutMs >= 0 ? &timeout : nullptr, nullptr);
+    if (ready > 0) {
+        for (nfds_t i = 0; i < count; ++i) {
+            if (fds[i].revents == 0) continue;
+            if (fds[i].fd == wakeRead_) {
+                char drain[64];
+                while (::read(wakeRead_, drain, sizeof drain) > 0) {
+                }
+            } else {
+                readAvailable();
+            }
+        }
+    }
+    if (parser_.escapeAmbiguous() && rawMs() - lastByteMs_ >= kEscapeTimeoutMs) {
+        parser_.expire(events_);
+    }
+    handleEvents();
+}
+
+void TerminalBackend::readAvailable() {
+    char buffer[4096];
+    const ssize_t n = ::read(keysFd_, buffer, sizeof buffer);
+    if (n > 0) {
+        lastByteMs_ = rawMs();
+        parser_.feed(std::string_view(buffer, static_cast<std::size_t>(n)), events_);
+    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+        keysFd_ = -1;  // the terminal is gone; its hang-up signal ends us
+        held_.clear();
+    }
+}
+
+void TerminalBackend::handleEvents() {
+    const double now = rawMs();
+    for (const InputEvent& event : events_) {
+        switch (event.type) {
+            case InputEvent::Type::Key:
+                held_.onKey(event, now);
+                if (!discardKeys_ && event.action != InputEvent::Action::Release &&
+                    event.code != InputEvent::kNoCode) {
+                    if (queue_.size() >= static_cast<std::size_t>(KeyInput::kBufferSize))
+                        queue_.pop_front();
+                    queue_.push_back(event.code);
+                }
+                inputSeen_ = true;
+                break;
+            case InputEvent::Type::FocusIn:
+                focus_ = true;
+                inputSeen_ = true;
+                break;
+            case InputEvent::Type::FocusOut:
+                focus_ = false;
+                held_.clear();
+                inputSeen_ = true;
+                break;
+            case InputEvent::Type::KittyFlags:
+                kittyAnswered_ = true;
+                break;
+            case InputEvent::Type::DeviceAttributes:
+                attributesAnswered_ = true;
+                break;
+            case InputEvent::Type::Interrupt:
+                events_.clear();
+                RunTimeError(kErrInterrupted, -1);
+            case InputEvent::Type::Quit:
+                events_.clear();
+                RunTimeError(kErrQuit, -1);
+            case InputEvent::Type::Suspend:
+                suspendRequested_ = true;
+                break;
+        }
+    }
+    events_.clear();
+}
+
+void TerminalBackend::handleSignals() {
+    if (gEndSignal != 0) RunTimeError(errorOfSignal(gEndSignal), -1);
+    if (gSuspendSignal != 0 || suspendRequested_) {
+        suspendRequested_ = false;
+        suspend();
+    }
+    if (gContinuedSignal != 0) {
+        // Stopped from outside (SIGSTOP) with the terminal still ours: the shell may have
+        // changed the modes, so take it over afresh.
+        gContinuedSignal = 0;
+        release();
+        acquire();
+        held_.clear();
+        inputSeen_ = true;
+    }
+    if (gResizedSignal != 0) {
+        gResizedSignal = 0;
+        if (screen_) screen_->resized();
+        inputSeen_ = true;
+    }
+}
+
+void TerminalBackend::holdWhileTooSmall() {
+    if (!screen_ || screen_->largeEnough()) return;
+    const double start = rawMs();
+    discardKeys_ = true;  // keys pressed at a game nobody can see are no moves
+    screen_->present();
+    while (!screen_->largeEnough()) {
+        waitAndRead(-1);
+        handleSignals();
+        screen_->present();
+    }
+    discardKeys_ = false;
+    if (held_.mode() == HeldKeys::Mode::Inferred) held_.clear();
+    heldOffsetMs_ += rawMs() - start;
+}
+
+void TerminalBackend::begin() {
+    handleSignals();
+    if (keysFd_ >= 0 || parser_.escapeAmbiguous()) {
+        // Everything that is waiting, without blocking (bounded, so a flood cannot hold us).
+        for (int round = 0; round < 16 && keysFd_ >= 0; ++round) {
+            pollfd p{keysFd_, POLLIN, 0};
+            if (::poll(&p, 1, 0) <= 0) break;
+            readAvailable();
+        }
+        if (parser_.escapeAmbiguous() && rawMs() - lastByteMs_ >= kEscapeTimeoutMs) {
+            parser_.expire(events_);
+        }
+        handleEvents();
+        handleSignals();
+    }
+    holdWhileTooSmall();
+    if (screen_) screen_->present();
+}
+
+bool TerminalBackend::hasFocus() {
+    begin();
+    return focus_;
+}
+
+bool TerminalBackend::isHeld(Key key) {
+    begin();
+    if (!focus_ || keysFd_ < 0) return false;
+    return held_.isHeld(key, rawMs());
+}
+
+std::optional<std::int32_t> TerminalBackend::nextKeyPress() {
+    begin();
+    if (queue_.empty()) return std::nullopt;
+    const std::int32_t code = queue_.front();
+    queue_.pop_front();
+    return code;
+}
+
+bool TerminalBackend::keyPressWaiting() {
+    begin();
+    return !queue_.empty();
+}
+
+void TerminalBackend::sleep(double ms) {
+    begin();
+    held_.endPoll();
+    if (!(ms > 0)) {
+        ::sched_yield();
+        return;
+    }
+    const double deadline = gameMs() + ms;
+    for (double left = ms; left > 0; left = deadline - gameMs()) {
+        waitAndRead(left);
+        handleSignals();
+        holdWhileTooSmall();
+        if (screen_) screen_->present();  // a resize repaints at once
+    }
+}
+
+void TerminalBackend::waitForInput(int ms) {
+    inputSeen_ = false;
+    begin();
+    held_.endPoll();
+    if (inputSeen_ || ms <= 0) return;
+    const double deadline = gameMs() + ms;
+    for (double left = ms; left > 0 && !inputSeen_; left = deadline - gameMs()) {
+        waitAndRead(left);
+        handleSignals();
+        holdWhileTooSmall();
+        if (screen_) screen_->present();
+    }
+}
+
+double TerminalBackend::monotonicSeconds() {
+    begin();
+    return gameMs() / 1000.0;
+}
+
+std::optional<std::tm> TerminalBackend::localTime() {
+    begin();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (now == static_cast<std::time_t>(-1) || ::localtime_r(&now, &local) == nullptr) {
+        return std::nullopt;
+    }
+    return local;
+}
+
+void TerminalBackend::bell() {
+    begin();
+    if (screen_) screen_->bell();
+}
+
+}  // namespace numerion
