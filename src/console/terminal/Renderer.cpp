@@ -11,8 +11,8 @@ namespace {
 
 constexpr std::string_view kSyncBegin = "\x1b[?2026h";
 constexpr std::string_view kSyncEnd = "\x1b[?2026l";
-// Default colours, home, erase: the terminal then shows blanks in its own colours.
-constexpr std::string_view kResetAndClear = "\x1b[0m\x1b[H\x1b[2J";
+constexpr std::string_view kResetPen = "\x1b[0m";
+constexpr std::string_view kHomeAndErase = "\x1b[H\x1b[2J";
 // NEL: first column of the next row, shorter than a positioned move.
 constexpr std::string_view kNextLine =
     "\x1b"
@@ -22,6 +22,18 @@ void appendNumber(std::string& out, int value) {
     char digits[12];
     auto result = std::to_chars(digits, digits + sizeof digits, value);
     out.append(digits, result.ptr);
+}
+
+bool isBlank(std::uint8_t ch) {
+    return ch == ' ' || ch == 0 || ch == 0xFF;
+}
+
+// A blank shows only its background, so blanks differing in foreground look the same.
+bool sameLook(const Cell& a, const Cell& b) {
+    if (a == b) return true;
+    if (!isBlank(a.ch) || !isBlank(b.ch)) return false;
+    if (a.attr > 0xFF || b.attr > 0xFF) return a.attr == b.attr;
+    return (a.attr & 0xF0) == (b.attr & 0xF0);
 }
 
 int digitCount(int value) {
@@ -79,7 +91,7 @@ void Renderer::render(const Picture& picture, std::string& out) {
     const std::size_t start = out.size();
     out += kSyncBegin;
     const std::size_t bodyStart = out.size();
-    if (!valid_) repaintStart(out);
+    if (!valid_) repaintStart(picture, out);
     drawCells(picture, out);
     drawCursor(picture, out);
     if (out.size() == bodyStart) {
@@ -89,18 +101,38 @@ void Renderer::render(const Picture& picture, std::string& out) {
     out += kSyncEnd;
 }
 
-void Renderer::repaintStart(std::string& out) {
-    out += kResetAndClear;
+std::uint16_t Renderer::commonBlankAttr(const Picture& picture) const {
+    if (!traits_.backColourErase) return kConsoleOwnAttr;
+    std::array<int, 257> count{};
+    for (int row = 1; row <= shownRows(); ++row) {
+        for (int column = 1; column <= shownColumns(); ++column) {
+            const Cell& cell = picture.at(row, column);
+            if (isBlank(cell.ch)) ++count[std::min<int>(cell.attr, 256)];
+        }
+    }
+    int best = 256;  // the terminal's own colours unless another background is more common
+    for (int attr = 0; attr < 256; ++attr) {
+        if (count[attr] > count[best]) best = attr;
+    }
+    return best == 256 ? kConsoleOwnAttr : static_cast<std::uint16_t>(best);
+}
+
+void Renderer::repaintStart(const Picture& picture, std::string& out) {
+    const std::uint16_t erase = commonBlankAttr(picture);
+    out += kResetPen;
     pen_ = Pen{};
+    setPen(penFor(erase), out);
+    out += kHomeAndErase;  // erases in that pen's background
     cursorRow_ = 1;
     cursorColumn_ = 1;
-    shown_.cells.fill(Cell{' ', kConsoleOwnAttr});
+    shown_.cells.fill(Cell{' ', erase});
     valid_ = true;
     if (!largeEnough()) drawNotice(out);
 }
 
 void Renderer::drawNotice(std::string& out) {
     if (rows_ < 1 || columns_ < 1) return;
+    setPen(Pen{}, out);
     out += "\x1b[";
     appendNumber(out, rows_);
     out += 'H';
@@ -115,7 +147,7 @@ void Renderer::drawCells(const Picture& picture, std::string& out) {
         for (int column = 1; column <= columns; ++column) {
             const Cell& want = picture.at(row, column);
             Cell& have = shown_.at(row, column);
-            if (want == have) continue;
+            if (sameLook(want, have)) continue;
             moveTo(row, column, picture, out);
             setPen(penFor(want.attr), out);
             putGlyph(want.ch, out);

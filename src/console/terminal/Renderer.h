@@ -45,6 +45,9 @@ struct TerminalTraits {
     // shows no colours at all.
     int colours = 256;
     bool utf8 = true;
+    // Erasing fills with the current background (terminfo bce): a repaint then erases in the
+    // picture's most common background and sends only the cells that differ from it.
+    bool backColourErase = true;
     std::string hideCursor = "\x1b[?25l";
     std::string showCursor = "\x1b[?25h";
 };
@@ -84,7 +87,8 @@ class Renderer {
     };
 
     Pen penFor(std::uint16_t attr) const;
-    void repaintStart(std::string& out);
+    void repaintStart(const Picture& picture, std::string& out);
+    std::uint16_t commonBlankAttr(const Picture& picture) const;
     void drawCells(const Picture& picture, std::string& out);
     void drawNotice(std::string& out);
     void drawCursor(const Picture& picture, std::string& out);

@@ -22,10 +22,12 @@ std::string capability(const char* name, const std::string& fallback) {
 TerminalInfo describeTerminal(int fd) {
     TerminalInfo info;
     info.traits.colours = 8;  // unknown terminals: the eight colours every one of them has
+    info.traits.backColourErase = false;
     TERMINAL* previous = cur_term;
     int error = 0;
     if (setupterm(nullptr, fd, &error) == OK) {
         info.traits.colours = tigetnum("colors");
+        info.traits.backColourErase = tigetflag("bce") > 0;
         info.enterAltScreen = capability("smcup", info.enterAltScreen);
         info.leaveAltScreen = capability("rmcup", info.leaveAltScreen);
         info.resetColours = capability("sgr0", info.resetColours);
