@@ -10,14 +10,6 @@
 #include <sstream>
 #include <string>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define NUMERION_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NUMERION_ASAN 1
-#endif
-#endif
-
 namespace numerion {
 namespace {
 
@@ -233,14 +225,12 @@ TEST(RunTimeErrorDeathTest, OpenFilesKeepWhatWasWrittenBeforeTheError) {
 
 int* volatile gNowhere = nullptr;
 
-void touchNowhere() {
+// The sanitizers would report these faults themselves; the real fault is what is tested.
+__attribute__((no_sanitize("undefined"))) void touchNowhere() {
     *gNowhere = 1;
 }
 
-#if defined(__clang__) || defined(__GNUC__)
-__attribute__((no_sanitize("undefined")))
-#endif
-int divideByZero() {
+__attribute__((no_sanitize("undefined"))) int divideByZero() {
     volatile int zero = 0;
     volatile int one = 1;
     return one / zero;
@@ -306,9 +296,6 @@ int recurse(int depth) {
 }
 
 TEST(RunTimeErrorDeathTest, StackOverflowReportsError12) {
-#ifdef NUMERION_ASAN
-    GTEST_SKIP() << "AddressSanitizer handles stack overflow itself";
-#endif
     EXPECT_EXIT(
         {
             installFatalSignalHandlers();

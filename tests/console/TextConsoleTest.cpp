@@ -455,9 +455,12 @@ TEST(TextConsoleZones, TrackedColumn55IsPaddedButFrom56OnALineBreakFollows) {
 TEST(TextConsoleZones, ZoneRuleUsesTheTrackedColumnNotTheCursor) {
     TextConsole screen;
     screen.locate(2, 10);
-    screen.locate(5);  // the row alone leaves the tracked column at 9
+    screen.printText("abc\b\b");  // cursor back on column 11, tracked column 14
+    screen.locate(5);             // a row alone leaves the tracked column as it is
+    EXPECT_EQ(screen.trackedColumn(), 14);
     screen.printText("", Ending::NextZone);
-    expectCursor(screen, {5, 15}, false);
+    // Padding counts from the tracked column: 14 blanks, from the cursor on column 11.
+    expectCursor(screen, {5, 25}, false);
 }
 
 // --- what a presenter and a plain output stream see ---
