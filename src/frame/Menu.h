@@ -30,6 +30,7 @@ int runProgram(Services& io, ProgramState& state);
 // The animated title menu; returns the exit status when key 4 ends the program.
 int HAUPTMENUE(Services& io, ProgramState& state);
 
+// The instructions: story, rules and legend; returns on Space with the screen cleared.
 void SPIELANLEITUNG(Services& io);
 
 }  // namespace numerion
