@@ -93,6 +93,16 @@ void showEveryPage(VirtualPlatform& platform, const HighscoreTable& table, doubl
         check(platform.row(r) == kBlankRow, "not cleared on return");
 }
 
+// The private directory the runs share; removed again when the fuzzer ends.
+char workDir[64] = "";
+
+void removeWorkDir() {
+    if (workDir[0] == '\0') return;
+    const std::string file = std::string(workDir) + "/" + kHighscoreFileName;
+    ::unlink(file.c_str());
+    ::rmdir(workDir);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -101,6 +111,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* dir = ::mkdtemp(pattern);
     if (dir == nullptr) dir = ::mkdtemp(fallback);
     if (dir == nullptr || ::chdir(dir) != 0) std::abort();
+    std::snprintf(workDir, sizeof workDir, "%s", dir);
+    std::atexit(removeWorkDir);
     return 0;
 }
 
