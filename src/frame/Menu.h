@@ -2,6 +2,7 @@
 // The main routine's long-lived state, the title menu and the instructions screen.
 
 #include <cstdint>
+#include <memory>
 
 #include "console/Services.h"
 #include "game/Castle.h"
@@ -23,9 +24,10 @@ struct ProgramState {
     std::int32_t newPlace = 0;
 };
 
-// Start-up after the platform is open: size, clear, highscore file, seed, cursor hidden, menu.
-// Returns the exit status.
-int runProgram(Services& io, ProgramState& state);
+// Start-up after the platform is open: size, clear, the long-lived state created zeroed into
+// `state` (replacing whatever it held), highscore file, seed, cursor hidden, menu. Returns the
+// exit status; the state stays with the caller.
+int runProgram(Services& io, std::unique_ptr<ProgramState>& state);
 
 // The animated title menu; returns the exit status when key 4 ends the program.
 int HAUPTMENUE(Services& io, ProgramState& state);

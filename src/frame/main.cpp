@@ -19,7 +19,7 @@ int main() {
     Services io{screen, keys, random};
     screen.setBellHandler([&keys] { keys.beep(); });
 
-    // The castle alone is several hundred kilobytes: too much for the stack.
-    const auto state = std::make_unique<ProgramState>();
-    return runProgram(io, *state);
+    // Created by the start-up, once the screen is set up.
+    std::unique_ptr<ProgramState> state;
+    return runProgram(io, state);
 }

@@ -146,7 +146,7 @@ class MenuTest : public ::testing::Test {
         std::filesystem::remove_all(dir_, ignored);
     }
 
-    int run() { return runProgram(vp.io, *state); }
+    int run() { return runProgram(vp.io, state); }
 
     // Takes a picture of the screen while step k is waiting.
     void pictureAtStep(int k, Picture& into) {
@@ -161,12 +161,14 @@ class MenuTest : public ::testing::Test {
     std::filesystem::path dir_;
 };
 
-TEST_F(MenuTest, StartUpCreatesTheHighscoreFileSeedsFromTheTimerAndHidesTheCursor) {
+TEST_F(MenuTest, StartUpCreatesTheStateAndHighscoreFileSeedsFromTheTimerAndHidesTheCursor) {
+    state->game.points = 77;  // start-up creates the state afresh, all zero
     vp.hold(Key::Digit4, stepStart(5) + 10, stepStart(5) + 500);
     EXPECT_EQ(run(), 0);
 
     EXPECT_EQ(std::filesystem::file_size("Highscore.rnk"), 4400U);
     EXPECT_EQ(state->highscores.at(100).points, 0);
+    EXPECT_EQ(state->game.points, 0);
     EXPECT_FALSE(vp.screen.cursorVisible());
     // Seeded once, with the timer as it read at start-up (virtual second 1000).
     RandomGenerator fresh;
