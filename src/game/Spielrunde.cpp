@@ -89,14 +89,14 @@ std::optional<GameEnd> collectDigit(Services& io, GameState& game, std::int32_t&
 }
 
 // The apprentice ran into a wall or a mine.
-std::optional<GameEnd> collide(Services& io, GameState& game, std::int32_t& cell) {
+std::optional<GameEnd> collide(Services& io, CastleGrid& castle, GameState& game,
+                               std::int32_t& cell) {
     TextConsole& screen = io.screen;
     screen.locate(game.playerRow, game.playerColumn);
     screen.printText(std::string_view(&kHitMarkGlyph, 1));
     threeBeeps(io.keys);
-    screen.locate(game.playerRow, game.playerColumn);
     if (cell == kMine) cell = kEmpty;  // a mine goes off once; a wall stays
-    drawCellGlyph(screen, cell);
+    drawCell(screen, castle, game.playerRow - 1, game.playerColumn - 1, game.room);
     --game.lives;
     drawLivesLine(screen, game);
     if (game.lives <= 0) return GameEnd::Lost;
@@ -133,7 +133,7 @@ std::optional<GameEnd> cellStep(Services& io, CastleGrid& castle, GameState& gam
     std::int32_t& cell = castle.at(game.playerRow - 1, game.playerColumn - 1, game.room);
     const std::int32_t value = cell;
     if (value >= 1 && value <= 9) return collectDigit(io, game, cell, value);
-    if (value == kWall || value == kMine) return collide(io, game, cell);
+    if (value == kWall || value == kMine) return collide(io, castle, game, cell);
     if (value == kEmpty && passOpening(game)) RAUMANZEIGE(io, castle, game, highscores);
     return std::nullopt;
 }

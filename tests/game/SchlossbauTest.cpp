@@ -73,79 +73,57 @@ TEST(Schlossbau, CandidateListHoldsTheCandidateCellsAsRowDashColumnTextsInRowOrd
     EXPECT_EQ(distinct.size(), 473U);
 }
 
-TEST(Schlossbau, AllZeroDrawsGiveOnesFirstPositionDoorsAndTheMinesOfIndexZero) {
+// A generator stuck at one value: every draw picks the same index of its range.
+struct ExtremeDraws {
+    const char* name;
+    double u;
+    std::int32_t digit;
+    int doorColumn;  // of every downward door
+    int doorRow;     // of every rightward door
+    std::vector<std::pair<int, int>> mines;
+};
+
+class SchlossbauExtremes : public ::testing::TestWithParam<ExtremeDraws> {};
+
+TEST_P(SchlossbauExtremes, GiveTheSameDigitDoorsAndMinesInEveryRoom) {
+    const ExtremeDraws& draws = GetParam();
     Castle castle;
-    castle.build([] { return 0.0; });
-    // The mines of index 0 each time: entry 0, then the entries moved into its place.
-    std::vector<std::pair<int, int>> expectedMines{{2, 2}};
-    for (int column = 35; column <= 48; ++column)
-        expectedMines.emplace_back(14, column);
+    castle.build([u = draws.u] { return u; });
+    const std::vector<int> down{draws.doorColumn};
+    const std::vector<int> side{draws.doorRow};
+    const std::vector<int> none;
     for (int room = 1; room <= 100; ++room) {
         for (int row = 1; row <= 15; row += 2) {
-            for (int column = 1; column <= 49; column += 2) {
-                ASSERT_EQ(castle.at(row, column, room), 1) << room << " " << row << " " << column;
-            }
+            for (int column = 1; column <= 49; column += 2)
+                ASSERT_EQ(castle.at(row, column, room), draws.digit) << room;
         }
-        EXPECT_EQ(minesOf(castle, room), expectedMines) << "room " << room;
-        if (room <= 90) {
-            EXPECT_EQ(openingsInRow(castle, room, 16), std::vector<int>{1});
-        }
-        if (room > 10) {
-            EXPECT_EQ(openingsInRow(castle, room, 0), std::vector<int>{1});
-        }
-        if (room % 10 != 0) {
-            EXPECT_EQ(openingsInColumn(castle, room, 50), std::vector<int>{1});
-        }
-        if (room % 10 != 1) {
-            EXPECT_EQ(openingsInColumn(castle, room, 0), std::vector<int>{1});
-        }
+        EXPECT_EQ(minesOf(castle, room), draws.mines) << "room " << room;
+        // Outer walls of the square have no door.
+        EXPECT_EQ(openingsInRow(castle, room, 16), room <= 90 ? down : none) << room;
+        EXPECT_EQ(openingsInRow(castle, room, 0), room > 10 ? down : none) << room;
+        EXPECT_EQ(openingsInColumn(castle, room, 50), room % 10 != 0 ? side : none) << room;
+        EXPECT_EQ(openingsInColumn(castle, room, 0), room % 10 != 1 ? side : none) << room;
     }
 }
 
-TEST(Schlossbau, DrawsJustBelowOneGiveNinesLastPositionDoorsAndTheLastCandidates) {
-    Castle castle;
-    castle.build([] { return kJustBelowOne; });
-    // Index n - 1 each time: the last 15 entries of the list, from the end.
-    std::vector<std::pair<int, int>> expectedMines;
-    for (int column = 34; column <= 48; ++column)
-        expectedMines.emplace_back(14, column);
-    for (int room = 1; room <= 100; ++room) {
-        for (int row = 1; row <= 15; row += 2) {
-            for (int column = 1; column <= 49; column += 2) {
-                ASSERT_EQ(castle.at(row, column, room), 9);
-            }
-        }
-        EXPECT_EQ(minesOf(castle, room), expectedMines) << "room " << room;
-        if (room <= 90) {
-            EXPECT_EQ(openingsInRow(castle, room, 16), std::vector<int>{49});
-        }
-        if (room > 10) {
-            EXPECT_EQ(openingsInRow(castle, room, 0), std::vector<int>{49});
-        }
-        if (room % 10 != 0) {
-            EXPECT_EQ(openingsInColumn(castle, room, 50), std::vector<int>{15});
-        }
-        if (room % 10 != 1) {
-            EXPECT_EQ(openingsInColumn(castle, room, 0), std::vector<int>{15});
-        }
-    }
+std::vector<std::pair<int, int>> withRow14From(int column, std::vector<std::pair<int, int>> mines) {
+    for (; column <= 48; ++column)
+        mines.emplace_back(14, column);
+    return mines;
 }
 
-TEST(Schlossbau, TakesExactly21680DrawsPerCastle) {
-    RandomGenerator random;
-    random.randomize(42);
-    int draws = 0;
-    Castle castle;
-    castle.build([&] {
-        ++draws;
-        return random.rnd(1.0F);
-    });
-    EXPECT_EQ(draws, 21680);
-}
+// Index 0 each time takes entry 0, then the entries moved into its place: the last 14 of the
+// list. Index n - 1 each time takes the last 15 entries. Floor, not rounding: u x 9 stays < 9.
+INSTANTIATE_TEST_SUITE_P(Draws, SchlossbauExtremes,
+                         ::testing::Values(ExtremeDraws{"AllZero", 0.0, 1, 1, 1,
+                                                        withRow14From(35, {{2, 2}})},
+                                           ExtremeDraws{"JustBelowOne", kJustBelowOne, 9, 49, 15,
+                                                        withRow14From(34, {})}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Replays the draws of seed 7 by hand, in the order digits, downward doors, rightward doors,
-// mines, and compares a sample of each with the built castle.
-TEST(Schlossbau, UsesTheDrawsInTheFixedOrderOfDigitsDoorsAndMines) {
+// mines, compares a sample of each with the built castle, and ends in step with the generator.
+TEST(Schlossbau, TakesItsDraws21680InTheFixedOrderOfDigitsDoorsAndMines) {
     RandomGenerator random;
     random.randomize(7);
     Castle castle;
@@ -195,6 +173,10 @@ TEST(Schlossbau, UsesTheDrawsInTheFixedOrderOfDigitsDoorsAndMines) {
     const auto built = minesOf(castle, 1);
     const std::set<std::pair<int, int>> builtSet(built.begin(), built.end());
     EXPECT_EQ(builtSet, expected);
+    // The mines of rooms 2..100; then both generators stand at draw 21681.
+    for (int i = 0; i < 99 * 15; ++i)
+        replay.rnd(1.0F);
+    EXPECT_EQ(replay.rnd(1.0F), random.rnd(1.0F));
 }
 
 TEST(Schlossbau, EveryRoomOfARealCastleHasItsDigitsMinesClosedRingAndOneDoorPerNeighbour) {
