@@ -36,32 +36,32 @@ void expectCursor(const TextConsole& screen, At at, bool pending) {
     EXPECT_EQ(screen.lineFeedPending(), pending);
 }
 
-TEST(TextConsole, StartsBlankInTheConsolesOwnColoursWithTheCursorHome) {
-    TextConsole screen;
+void expectEveryCell(const TextConsole& screen, Cell expected) {
     for (int r = 1; r <= TextConsole::kRows; ++r) {
         for (int c = 1; c <= TextConsole::kColumns; ++c) {
-            ASSERT_EQ(screen.cell(r, c), (Cell{' ', kConsoleOwnAttr}));
+            ASSERT_EQ(screen.cell(r, c), expected) << r << "," << c;
         }
     }
+}
+
+TEST(TextConsole, StartsBlankInTheConsolesOwnColoursAndReadsOutsideTheScreenAsBlanks) {
+    TextConsole screen;
+    expectEveryCell(screen, Cell{' ', kConsoleOwnAttr});
     expectCursor(screen, {1, 1}, false);
     EXPECT_TRUE(screen.cursorVisible());
     EXPECT_EQ(screen.attributeInForce(), kConsoleOwnAttr);
-}
 
-TEST(TextConsole, ReadsOutsideTheScreenGiveBlanksInsteadOfCrashing) {
-    TextConsole screen;
     screen.printText("X");
-    EXPECT_EQ(screen.cell(0, 1).ch, ' ');
-    EXPECT_EQ(screen.cell(36, 1).ch, ' ');
-    EXPECT_EQ(screen.cell(1, 81).ch, ' ');
-    EXPECT_EQ(screen.cell(-5, -5).ch, ' ');
+    for (At at : {At{0, 1}, At{36, 1}, At{1, 81}, At{-5, -5}}) {
+        EXPECT_EQ(screen.cell(at.row, at.column).ch, ' ');
+    }
     EXPECT_EQ(screen.rowText(0), blanks(80));
     EXPECT_EQ(screen.rowText(36), blanks(80));
 }
 
 // --- printing: where text goes, wrapping, scrolling and the pending line feed ---
 
-TEST(TextConsolePrinting, TextIsWrittenAtTheCursorInTheAttributeInForce) {
+TEST(TextConsolePrinting, TextIsWrittenAtTheCursorInTheAttributeInForceAndWraps) {
     TextConsole screen;
     screen.setColor(12, 3);
     screen.locate(4, 10);
@@ -70,6 +70,12 @@ TEST(TextConsolePrinting, TextIsWrittenAtTheCursorInTheAttributeInForce) {
     EXPECT_EQ(screen.cell(4, 10), (Cell{'Z', 12 + 16 * 3}));
     EXPECT_EQ(screen.cell(4, 14), (Cell{' ', kConsoleOwnAttr}));
     expectCursor(screen, {4, 14}, false);
+
+    screen.locate(2, 75);
+    screen.printText("abcdefghij");
+    EXPECT_EQ(screen.rowText(2), row(blanks(74) + "abcdef"));
+    EXPECT_EQ(screen.rowText(3), row("ghij"));
+    expectCursor(screen, {3, 5}, false);
 }
 
 TEST(TextConsolePrinting, EightyCharactersOnRowTenWrapAtOnceAndALineBreakThenSkipsRowEleven) {
@@ -83,41 +89,26 @@ TEST(TextConsolePrinting, EightyCharactersOnRowTenWrapAtOnceAndALineBreakThenSki
     EXPECT_EQ(screen.rowText(11), blanks(80));
 }
 
-TEST(TextConsolePrinting, LongTextContinuesOnTheNextRow) {
-    TextConsole screen;
-    screen.locate(2, 75);
-    screen.printText("abcdefghij");
-    EXPECT_EQ(screen.rowText(2), row(blanks(74) + "abcdef"));
-    EXPECT_EQ(screen.rowText(3), row("ghij"));
-    expectCursor(screen, {3, 5}, false);
-}
+TEST(TextConsolePrinting, LineBreakOnTheLastRowScrollsOnlyWhenAPrintFollows) {
+    // Followed by a locate or a clear: the pending feed is dropped, nothing scrolls.
+    for (bool byClear : {false, true}) {
+        TextConsole screen;
+        fillNumberedRows(screen);
+        screen.locate(35, 1);
+        screen.printText("Ende", Ending::LineBreak);
+        expectCursor(screen, {35, 80}, true);
+        if (byClear) {
+            screen.clear();
+        } else {
+            screen.locate(1, 1);
+        }
+        expectCursor(screen, {1, 1}, false);
+        screen.printText("X");
+        EXPECT_EQ(screen.rowText(1), row(byClear ? "X" : "X1"));
+        EXPECT_EQ(screen.rowText(35), row(byClear ? "" : "Ende"));
+    }
 
-TEST(TextConsolePrinting, LineBreakOnTheLastRowFollowedByLocateNeverScrolls) {
-    TextConsole screen;
-    fillNumberedRows(screen);
-    screen.locate(35, 1);
-    screen.printText("Ende", Ending::LineBreak);
-    expectCursor(screen, {35, 80}, true);
-    screen.locate(1, 1);
-    EXPECT_FALSE(screen.lineFeedPending());
-    screen.printText("X");
-    EXPECT_EQ(screen.rowText(1), row("X1"));
-    EXPECT_EQ(screen.rowText(35), row("Ende"));
-}
-
-TEST(TextConsolePrinting, LineBreakOnTheLastRowFollowedByClearNeverScrolls) {
-    TextConsole screen;
-    fillNumberedRows(screen);
-    screen.locate(35, 1);
-    screen.printText("Ende", Ending::LineBreak);
-    screen.clear();
-    expectCursor(screen, {1, 1}, false);
-    screen.printText("X");
-    EXPECT_EQ(screen.rowText(1), row("X"));
-    EXPECT_EQ(screen.rowText(2), blanks(80));
-}
-
-TEST(TextConsolePrinting, LineBreakOnTheLastRowFollowedByPrintScrollsTheWholeScreenOnce) {
+    // Followed by a print: the whole screen scrolls up one row first.
     TextConsole screen;
     fillNumberedRows(screen);
     screen.locate(35, 1);
@@ -131,7 +122,7 @@ TEST(TextConsolePrinting, LineBreakOnTheLastRowFollowedByPrintScrollsTheWholeScr
     expectCursor(screen, {35, 4}, false);
 }
 
-TEST(TextConsolePrinting, EightyCharactersOnTheLastRowLeaveALineFeedPendingWithoutScrolling) {
+TEST(TextConsolePrinting, EightyCharactersOnTheLastRowLeaveAFeedPendingAndWithALineBreakScroll) {
     TextConsole screen;
     fillNumberedRows(screen);
     screen.locate(35, 1);
@@ -139,33 +130,17 @@ TEST(TextConsolePrinting, EightyCharactersOnTheLastRowLeaveALineFeedPendingWitho
     expectCursor(screen, {35, 80}, true);
     EXPECT_EQ(screen.rowText(1), row("R1"));
     EXPECT_EQ(screen.rowText(35), std::string(80, '#'));
-}
 
-TEST(TextConsolePrinting, EightyCharactersOnTheLastRowWithLineBreakScrollOneRow) {
-    TextConsole screen;
-    fillNumberedRows(screen);
+    // The line break is a print of its own: it carries out the pending feed and leaves a new one.
     screen.locate(35, 1);
     screen.printText(std::string(80, '#'), Ending::LineBreak);
-    // The line break is a print of its own: it carries out the pending feed and leaves a new one.
     expectCursor(screen, {35, 80}, true);
     EXPECT_EQ(screen.rowText(1), row("R2"));
     EXPECT_EQ(screen.rowText(34), std::string(80, '#'));
     EXPECT_EQ(screen.rowText(35), blanks(80));
 }
 
-TEST(TextConsolePrinting, EmptyTextWithoutEndingChangesNothingNotEvenAPendingLineFeed) {
-    TextConsole screen;
-    screen.locate(35, 1);
-    screen.printText("x", Ending::LineBreak);
-    auto before = screen.version();
-    screen.printText("");
-    screen.printGlyphs("");
-    EXPECT_EQ(screen.version(), before);
-    expectCursor(screen, {35, 80}, true);
-    EXPECT_EQ(screen.rowText(35), row("x"));
-}
-
-TEST(TextConsolePrinting, EmptyTextPrintsOnlyItsEnding) {
+TEST(TextConsolePrinting, EmptyTextPrintsOnlyItsEndingAndWithoutOneChangesNothing) {
     TextConsole screen;
     screen.locate(3, 7);
     screen.printText("", Ending::LineBreak);
@@ -173,6 +148,15 @@ TEST(TextConsolePrinting, EmptyTextPrintsOnlyItsEnding) {
     screen.locate(3, 7);
     screen.printText("", Ending::NextZone);
     expectCursor(screen, {3, 15}, false);
+
+    screen.locate(35, 1);
+    screen.printText("x", Ending::LineBreak);
+    auto before = screen.version();
+    screen.printText("");
+    screen.printGlyphs("");
+    EXPECT_EQ(screen.version(), before);
+    expectCursor(screen, {35, 80}, true);  // not even the pending feed is carried out
+    EXPECT_EQ(screen.rowText(35), row("x"));
 }
 
 TEST(TextConsolePrinting, RowsFreedByScrollingAreBlankInTheAttributeInForce) {
@@ -180,6 +164,7 @@ TEST(TextConsolePrinting, RowsFreedByScrollingAreBlankInTheAttributeInForce) {
     screen.locate(35, 1);
     screen.printText("a", Ending::LineBreak);
     screen.setColor(7, 3);
+    EXPECT_TRUE(screen.lineFeedPending()) << "a colour change leaves the feed pending";
     screen.printText("b");
     EXPECT_EQ(screen.cell(35, 1), (Cell{'b', 7 + 48}));
     EXPECT_EQ(screen.cell(35, 2), (Cell{' ', 7 + 48}));
@@ -204,20 +189,14 @@ TEST(TextConsolePrinting, SeveralLineFeedsBelowTheLastRowScrollOnlyWhenTextFollo
     expectCursor(screen, {35, 80}, true);
 }
 
-TEST(TextConsolePrinting, NumbersPrintWithALeadingBlankOrMinusAndNoTrailingBlank) {
+TEST(TextConsolePrinting, NumbersPrintWithALeadingBlankOrMinusAndNewLineEndsTheRow) {
     TextConsole screen;
-    screen.printNumber(0);
-    screen.printNumber(7);
-    screen.printNumber(2500);
-    screen.printNumber(-3);
-    screen.printNumber(-2147483647 - 1);
+    for (std::int32_t n : {0, 7, 2500, -3, -2147483647 - 1})
+        screen.printNumber(n);
     EXPECT_EQ(screen.rowText(1), row(" 0 7 2500-3-2147483648"));
     screen.printNumber(42, Ending::LineBreak);
     expectCursor(screen, {2, 1}, false);
-}
 
-TEST(TextConsolePrinting, NewLineGoesToColumnOneOfTheNextRow) {
-    TextConsole screen;
     screen.locate(5, 30);
     screen.newLine();
     expectCursor(screen, {6, 1}, false);
@@ -228,6 +207,8 @@ TEST(TextConsolePrinting, NewLineGoesToColumnOneOfTheNextRow) {
 
 TEST(TextConsoleControlBytes, BellCallsTheHandlerAndWritesNothing) {
     TextConsole screen;
+    screen.printText("\a");  // no handler: harmless
+    expectCursor(screen, {1, 1}, false);
     int bells = 0;
     screen.setBellHandler([&] { ++bells; });
     screen.printText("a\ab\a");
@@ -236,48 +217,37 @@ TEST(TextConsoleControlBytes, BellCallsTheHandlerAndWritesNothing) {
     expectCursor(screen, {1, 3}, false);
 }
 
-TEST(TextConsoleControlBytes, BellWithoutAHandlerIsHarmless) {
-    TextConsole screen;
-    screen.printText("\a");
-    expectCursor(screen, {1, 1}, false);
+TEST(TextConsoleControlBytes, BackspaceTabCarriageReturnAndLineFeedMoveTheCursor) {
+    struct Case {
+        At start;
+        const char* text;
+        std::string rowThen;  // the start row afterwards (it held 12 x first)
+        std::string nextRow;
+        At end;
+    };
+    const Case cases[] = {
+        // Backspace moves left without erasing, and stops at column 1.
+        {{1, 1}, "abc\b\bX", row("aXcxxxxxxxxx"), blanks(80), {1, 3}},
+        {{1, 1}, "\b\bY", row("Yxxxxxxxxxxx"), blanks(80), {1, 2}},
+        // Tab writes blanks (overwriting) up to the next column 8k + 1, wrapping at the end.
+        {{1, 1}, "\t", row(blanks(8) + "xxxx"), blanks(80), {1, 9}},
+        {{1, 12}, "\tZ", row("xxxxxxxxxxx" + blanks(5) + "Z"), blanks(80), {1, 18}},
+        {{1, 80}, "\tQ", row("xxxxxxxxxxxx"), row("Q"), {2, 2}},
+        {{1, 1}, "abc\rX\nY", row("Xbcxxxxxxxxx"), row("Y"), {2, 2}},
+    };
+    for (const Case& c : cases) {
+        TextConsole screen;
+        screen.printText("xxxxxxxxxxxx");
+        screen.locate(c.start.row, c.start.column);
+        screen.printText(c.text);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(screen.rowText(1), c.rowThen);
+        EXPECT_EQ(screen.rowText(2), c.nextRow);
+        expectCursor(screen, c.end, false);
+    }
 }
 
-TEST(TextConsoleControlBytes, BackspaceMovesLeftWithoutErasingAndStopsAtColumnOne) {
-    TextConsole screen;
-    screen.printText("abc\b\bX");
-    EXPECT_EQ(screen.rowText(1), row("aXc"));
-    screen.locate(2, 1);
-    screen.printText("\b\bY");
-    EXPECT_EQ(screen.rowText(2), row("Y"));
-}
-
-TEST(TextConsoleControlBytes, TabWritesBlanksUpToTheNextEighthColumn) {
-    TextConsole screen;
-    screen.printText("xxxxxxxxxxxx");
-    screen.locate(1, 1);
-    screen.printText("\t");
-    expectCursor(screen, {1, 9}, false);
-    EXPECT_EQ(screen.rowText(1), row(blanks(8) + "xxxx"));  // overwritten, not skipped
-    screen.locate(1, 12);
-    screen.printText("\tZ");
-    EXPECT_EQ(screen.cell(1, 17).ch, 'Z');
-}
-
-TEST(TextConsoleControlBytes, TabInTheLastZoneOfARowWrapsToTheNextRow) {
-    TextConsole screen;
-    screen.locate(1, 80);
-    screen.printText("\tQ");
-    EXPECT_EQ(screen.rowText(2), row("Q"));
-}
-
-TEST(TextConsoleControlBytes, CarriageReturnAndLineFeedMoveTheCursor) {
-    TextConsole screen;
-    screen.printText("abc\rX\nY");
-    EXPECT_EQ(screen.rowText(1), row("Xbc"));
-    EXPECT_EQ(screen.rowText(2), row("Y"));
-}
-
-TEST(TextConsoleControlBytes, GlyphPrintsNeverActOnControlBytes) {
+TEST(TextConsoleControlBytes, GlyphPrintsNeverActOnControlBytesButWrapAndKeepTheFeedPending) {
     TextConsole screen;
     int bells = 0;
     screen.setBellHandler([&] { ++bells; });
@@ -288,10 +258,7 @@ TEST(TextConsoleControlBytes, GlyphPrintsNeverActOnControlBytes) {
     EXPECT_EQ(screen.rowText(2).substr(2, bytes.size()), bytes);
     expectCursor(screen, {2, 11}, false);
     EXPECT_EQ(screen.trackedColumn(), 2 + 8);
-}
 
-TEST(TextConsoleControlBytes, GlyphPrintsWrapAndKeepTheLineFeedPending) {
-    TextConsole screen;
     screen.locate(35, 79);
     screen.printGlyphs("\n\n", Ending::LineBreak);
     EXPECT_EQ(screen.cell(34, 79).ch, '\n');
@@ -317,8 +284,8 @@ TEST(TextConsoleLocate, PositionOutsideTheScreenIsRefusedButDropsThePendingFeed)
     TextConsole screen;
     screen.locate(9, 30);
     screen.printText("abc");
-    for (auto [r, c] : {std::pair{36, 1}, std::pair{-1, 1}, std::pair{5, 81}, std::pair{5, -2}}) {
-        screen.locate(r, c);
+    for (At at : {At{36, 1}, At{-1, 1}, At{5, 81}, At{5, -2}}) {
+        screen.locate(at.row, at.column);
         expectCursor(screen, {9, 33}, false);
         EXPECT_EQ(screen.trackedColumn(), 32);
     }
@@ -346,7 +313,7 @@ TEST(TextConsoleLocate, CursorArgumentZeroHidesOtherValuesShowOmittedKeeps) {
 
 // --- colours, clear and size ---
 
-TEST(TextConsoleColours, OmittedColourKeepsItsStoredNumber) {
+TEST(TextConsoleColours, OmittedColourKeepsItsStoredNumberAndNumbersAreTakenModuloSixteen) {
     TextConsole screen;
     screen.setColor(5);
     EXPECT_EQ(screen.attributeInForce(), 5);
@@ -355,47 +322,29 @@ TEST(TextConsoleColours, OmittedColourKeepsItsStoredNumber) {
     screen.setColor(7);
     EXPECT_EQ(screen.storedBackground(), 3);
     EXPECT_EQ(screen.attributeInForce(), 7 + 16 * 3);
-}
 
-TEST(TextConsoleColours, ColourNumbersAreTakenModuloSixteen) {
-    TextConsole screen;
     screen.setColor(23, 19);
     EXPECT_EQ(screen.attributeInForce(), 7 + 16 * 3);
     screen.setColor(-1, 16);
     EXPECT_EQ(screen.attributeInForce(), 15);
 }
 
-TEST(TextConsoleColours, SetColorLeavesAPendingLineFeed) {
-    TextConsole screen;
-    screen.locate(35, 1);
-    screen.printText("", Ending::LineBreak);
-    screen.setColor(12);
-    EXPECT_TRUE(screen.lineFeedPending());
-}
-
 TEST(TextConsoleColours, ClearFillsWithBlanksInTheColoursInForceAndHomesTheCursor) {
     TextConsole screen;
+    screen.printText("abc");
+    screen.clear();  // before any colour change: the console's own colours
+    EXPECT_EQ(screen.cell(1, 1), (Cell{' ', kConsoleOwnAttr}));
+
     screen.locate(20, 50);
-    screen.printText("text", Ending::None);
+    screen.printText("text");
     screen.setColor(7, 3);
     screen.clear();
-    for (int r = 1; r <= TextConsole::kRows; ++r) {
-        for (int c = 1; c <= TextConsole::kColumns; ++c) {
-            ASSERT_EQ(screen.cell(r, c), (Cell{' ', 7 + 16 * 3})) << r << "," << c;
-        }
-    }
+    expectEveryCell(screen, Cell{' ', 7 + 16 * 3});
     expectCursor(screen, {1, 1}, false);
     EXPECT_EQ(screen.trackedColumn(), 0);
 }
 
-TEST(TextConsoleColours, ClearBeforeAnyColourChangeUsesTheConsolesOwnColours) {
-    TextConsole screen;
-    screen.printText("abc");
-    screen.clear();
-    EXPECT_EQ(screen.cell(1, 1), (Cell{' ', kConsoleOwnAttr}));
-}
-
-TEST(TextConsoleSize, SetSizeHomesTheCursorKeepsVisibilityAndContent) {
+TEST(TextConsoleSize, SetSizeHomesTheCursorKeepsVisibilityAndContentAndSetsTheZoneWidth) {
     TextConsole screen;
     screen.locate(35, 1, 0);
     screen.printText("unten", Ending::LineBreak);
@@ -403,10 +352,7 @@ TEST(TextConsoleSize, SetSizeHomesTheCursorKeepsVisibilityAndContent) {
     expectCursor(screen, {1, 1}, false);
     EXPECT_FALSE(screen.cursorVisible());
     EXPECT_EQ(screen.rowText(35), row("unten"));
-}
 
-TEST(TextConsoleSize, LineWidthGovernsTheZoneRule) {
-    TextConsole screen;
     screen.setSize(40, 35);
     screen.printText("abcdefghijklmn", Ending::NextZone);  // zone 29 lies beyond 40 - 14
     expectCursor(screen, {2, 1}, false);
@@ -477,16 +423,13 @@ TEST(TextConsoleObservers, PrintObserverGetsEachPrintAsAPlainStreamWould) {
     screen.printGlyphs("\a", Ending::None);
     EXPECT_EQ(prints,
               (std::vector<std::string>{"Leben", blanks(9), " 3\r\n", "\r\n", "\r\n", "\a"}));
-}
 
-TEST(TextConsoleObservers, CarryingOutAPendingLineFeedEmitsNothingExtra) {
-    TextConsole screen;
-    std::string stream;
-    screen.setPrintObserver([&](std::string_view bytes) { stream += bytes; });
+    // Carrying out a pending line feed sends nothing extra.
+    prints.clear();
     screen.locate(35, 1);
     screen.printText("a", Ending::LineBreak);
     screen.printText("b");
-    EXPECT_EQ(stream, "a\r\nb");
+    EXPECT_EQ(prints, (std::vector<std::string>{"a", "\r\n", "b"}));
 }
 
 TEST(TextConsoleObservers, VersionCountsOnlyVisibleChanges) {
