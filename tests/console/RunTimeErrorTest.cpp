@@ -32,64 +32,37 @@ std::string report(const std::string& body) {
 // --- the report text ---
 
 TEST(RunTimeErrorReport, NamesMessageLineModuleAndRoutine) {
-    EXPECT_EQ(composeReport(6, 39, "Numerion", ""),
-              "\nAborting due to runtime error 6 (out of bounds array access) at line 39 of "
-              "Numerion::()\n\n");
-    EXPECT_EQ(composeReport(6, 12, "Numerion", "BESTENLISTENANZEIGE"),
-              "\nAborting due to runtime error 6 (out of bounds array access) at line 12 of "
-              "Numerion::BESTENLISTENANZEIGE()\n\n");
-}
-
-TEST(RunTimeErrorReport, WithoutALineTheModuleIsJoinedWithIn) {
-    EXPECT_EQ(composeReport(9, -1, "Numerion", ""),
-              "\nAborting due to runtime error 9 (\"interrupted\" signal) in Numerion::()\n\n");
-    EXPECT_EQ(composeReport(12, 0, "Numerion", "SPIELANLEITUNG"),
-              "\nAborting due to runtime error 12 (\"segmentation violation\" signal) in "
-              "Numerion::SPIELANLEITUNG()\n\n");
-}
-
-TEST(RunTimeErrorReport, WithoutModuleOrRoutineTheirPartsAreLeftOut) {
-    EXPECT_EQ(composeReport(2, 5, nullptr, "X"),
-              "\nAborting due to runtime error 2 (file not found) at line 5\n\n");
-    EXPECT_EQ(composeReport(3, -1, nullptr, nullptr),
-              "\nAborting due to runtime error 3 (file I/O error)\n\n");
-    EXPECT_EQ(composeReport(17, 7, "M", nullptr),
-              "\nAborting due to runtime error 17 (end of file) at line 7 of M()\n\n");
-}
-
-TEST(RunTimeErrorReport, NumbersOutsideTheTableHaveNoMessage) {
-    EXPECT_EQ(composeReport(18, 4, "Numerion", ""),
-              "\nAborting due to runtime error 18 at line 4 of Numerion::()\n\n");
-    EXPECT_EQ(composeReport(-1, -1, "Numerion", ""),
-              "\nAborting due to runtime error -1 in Numerion::()\n\n");
-    EXPECT_EQ(composeReport(-2147483647 - 1, -1, nullptr, nullptr),
-              "\nAborting due to runtime error -2147483648\n\n");
-    EXPECT_EQ(composeReport(0, -1, nullptr, nullptr), "\nAborting due to runtime error 0 ()\n\n");
-}
-
-TEST(RunTimeErrorReport, EveryTableMessageIsShown) {
-    const char* expected[] = {"",
-                              "illegal function call",
-                              "file not found",
-                              "file I/O error",
-                              "out of memory",
-                              "illegal resume",
-                              "out of bounds array access",
-                              "null pointer access",
-                              "no privileges",
-                              "\"interrupted\" signal",
-                              "\"illegal instruction\" signal",
-                              "\"floating point error\" signal",
-                              "\"segmentation violation\" signal",
-                              "\"termination request\" signal",
-                              "\"abnormal termination\" signal",
-                              "\"quit request\" signal",
-                              "return without gosub",
-                              "end of file"};
-    for (int n = 0; n <= 17; ++n) {
-        EXPECT_EQ(
-            composeReport(n, -1, nullptr, nullptr),
-            "\nAborting due to runtime error " + std::to_string(n) + " (" + expected[n] + ")\n\n");
+    struct Case {
+        int error;
+        int line;
+        const char* module;
+        const char* routine;
+        const char* expected;  // after "\nAborting due to runtime error "
+    };
+    const Case cases[] = {
+        // With a line the module is joined with "of"; the main routine's name is empty.
+        {6, 39, "Numerion", "", "6 (out of bounds array access) at line 39 of Numerion::()\n\n"},
+        {6, 12, "Numerion", "BESTENLISTENANZEIGE",
+         "6 (out of bounds array access) at line 12 of Numerion::BESTENLISTENANZEIGE()\n\n"},
+        {1, 3, "Numerion", "", "1 (illegal function call) at line 3 of Numerion::()\n\n"},
+        // Without a line it is joined with "in".
+        {9, -1, "Numerion", "", "9 (\"interrupted\" signal) in Numerion::()\n\n"},
+        {12, 0, "Numerion", "SPIELANLEITUNG",
+         "12 (\"segmentation violation\" signal) in Numerion::SPIELANLEITUNG()\n\n"},
+        {15, -1, "Numerion", "", "15 (\"quit request\" signal) in Numerion::()\n\n"},
+        // Without a module or a routine their parts are left out.
+        {2, 5, nullptr, "X", "2 (file not found) at line 5\n\n"},
+        {3, -1, nullptr, nullptr, "3 (file I/O error)\n\n"},
+        {17, 7, "M", nullptr, "17 (end of file) at line 7 of M()\n\n"},
+        // Numbers outside the table have no message; 0 has the empty one.
+        {18, 4, "Numerion", "", "18 at line 4 of Numerion::()\n\n"},
+        {-1, -1, "Numerion", "", "-1 in Numerion::()\n\n"},
+        {-2147483647 - 1, -1, nullptr, nullptr, "-2147483648\n\n"},
+        {0, -1, nullptr, nullptr, "0 ()\n\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(composeReport(c.error, c.line, c.module, c.routine),
+                  std::string("\nAborting due to runtime error ") + c.expected);
     }
 }
 
@@ -121,28 +94,21 @@ TEST(RunTimeErrorReport, RoutineScopePutsThePreviousNameBack) {
 
 // --- ending the program ---
 
-TEST(RunTimeErrorDeathTest, IndexOneAboveTheBoundEndsWithError6AndTheLine) {
+TEST(RunTimeErrorDeathTest, IndexOutsideItsBoundsEndsWithError6AndTheLine) {
+    // The unsigned form: one above the bound, and any negative index.
     EXPECT_EXIT(checkIndex(11, 10U, 39), ::testing::ExitedWithCode(6),
                 report("6 (out of bounds array access) at line 39 of Numerion::()\n\n"));
-}
-
-TEST(RunTimeErrorDeathTest, IndexMinusOneFailsTheUnsignedForm) {
     EXPECT_EXIT(checkIndex(-1, 10U, 41), ::testing::ExitedWithCode(6),
                 report("6 (out of bounds array access) at line 41 of Numerion::()\n\n"));
-}
-
-TEST(RunTimeErrorDeathTest, BoundsOneToHundredRefuseZeroAndHundredOne) {
+    // The signed form with bounds 1 to 100.
     EXPECT_EXIT(checkIndex(0, 1, 100, 7), ::testing::ExitedWithCode(6), "at line 7 of");
     EXPECT_EXIT(checkIndex(101, 1, 100, 8), ::testing::ExitedWithCode(6), "at line 8 of");
     EXPECT_EXIT(checkIndex(-5, 1, 100, 9), ::testing::ExitedWithCode(6), "at line 9 of");
-}
 
-TEST(RunTimeErrorDeathTest, IndexesWithinTheBoundsPass) {
-    checkIndex(100, 1, 100, 1);
-    checkIndex(1, 1, 100, 1);
-    checkIndex(0, 10U, 1);
-    checkIndex(10, 10U, 1);
-    SUCCEED();
+    for (int inside : {1, 100})
+        checkIndex(inside, 1, 100, 1);
+    for (int inside : {0, 10})
+        checkIndex(inside, 10U, 1);
 }
 
 TEST(RunTimeErrorDeathTest, FailureInsideAScreenNamesItAndAfterItTheMainRoutine) {
@@ -170,9 +136,7 @@ TEST(RunTimeErrorDeathTest, FailedFileStatementReportsTheNumberItSet) {
             failFileStatement(77);
         },
         ::testing::ExitedWithCode(2), report("2 (file not found) at line 77 of Numerion::()\n\n"));
-}
-
-TEST(RunTimeErrorDeathTest, FailedFileStatementWithoutANumberStillFails) {
+    // A statement that left no number must not end as a success.
     EXPECT_EXIT(
         {
             errorContext().fileError = 0;
@@ -236,14 +200,38 @@ __attribute__((no_sanitize("undefined"))) int divideByZero() {
     return one / zero;
 }
 
-TEST(RunTimeErrorDeathTest, MemoryFaultReportsError12WithoutALine) {
-    EXPECT_EXIT(
-        {
-            installFatalSignalHandlers();
-            touchNowhere();
-        },
-        ::testing::ExitedWithCode(12),
-        report("12 (\"segmentation violation\" signal) in Numerion::()\n\n"));
+volatile bool gDeeper = true;
+
+int recurse(int depth) {
+    volatile char frame[256];
+    frame[0] = static_cast<char>(depth);
+    if (!gDeeper) return frame[0];
+    return recurse(depth + 1) + frame[0];
+}
+
+TEST(RunTimeErrorDeathTest, ProcessorFaultsReportTheirErrorWithoutALine) {
+    struct Fault {
+        void (*cause)();
+        int error;
+        const char* message;
+    };
+    const Fault faults[] = {
+        {touchNowhere, 12, "\"segmentation violation\""},
+        {[] { std::printf("%d", recurse(0)); }, 12, "\"segmentation violation\""},  // stack
+        {[] { std::printf("%d", divideByZero()); }, 11, "\"floating point error\""},
+        {[] { std::raise(SIGILL); }, 10, "\"illegal instruction\""},
+        {[] { std::abort(); }, 14, "\"abnormal termination\""},
+    };
+    for (const Fault& fault : faults) {
+        EXPECT_EXIT(
+            {
+                installFatalSignalHandlers();
+                fault.cause();
+            },
+            ::testing::ExitedWithCode(fault.error),
+            report(std::to_string(fault.error) + " (" + fault.message +
+                   " signal) in Numerion::()\n\n"));
+    }
 }
 
 TEST(RunTimeErrorDeathTest, FaultNamesTheRoutineRunningAndCallsTheCleanup) {
@@ -257,52 +245,6 @@ TEST(RunTimeErrorDeathTest, FaultNamesTheRoutineRunningAndCallsTheCleanup) {
         ::testing::ExitedWithCode(12),
         exactly("terminal restored\nAborting due to runtime error 12 (\"segmentation violation\" "
                 "signal) in Numerion::SPIELANLEITUNG()\n\n"));
-}
-
-TEST(RunTimeErrorDeathTest, IntegerDivisionByZeroReportsError11) {
-    EXPECT_EXIT(
-        {
-            installFatalSignalHandlers();
-            std::printf("%d", divideByZero());
-        },
-        ::testing::ExitedWithCode(11),
-        report("11 (\"floating point error\" signal) in Numerion::()\n\n"));
-}
-
-TEST(RunTimeErrorDeathTest, IllegalInstructionAndAbortReportErrors10And14) {
-    EXPECT_EXIT(
-        {
-            installFatalSignalHandlers();
-            std::raise(SIGILL);
-        },
-        ::testing::ExitedWithCode(10),
-        report("10 (\"illegal instruction\" signal) in Numerion::()\n\n"));
-    EXPECT_EXIT(
-        {
-            installFatalSignalHandlers();
-            std::abort();
-        },
-        ::testing::ExitedWithCode(14),
-        report("14 (\"abnormal termination\" signal) in Numerion::()\n\n"));
-}
-
-volatile bool gDeeper = true;
-
-int recurse(int depth) {
-    volatile char frame[256];
-    frame[0] = static_cast<char>(depth);
-    if (!gDeeper) return frame[0];
-    return recurse(depth + 1) + frame[0];
-}
-
-TEST(RunTimeErrorDeathTest, StackOverflowReportsError12) {
-    EXPECT_EXIT(
-        {
-            installFatalSignalHandlers();
-            std::printf("%d", recurse(0));
-        },
-        ::testing::ExitedWithCode(12),
-        report("12 (\"segmentation violation\" signal) in Numerion::()\n\n"));
 }
 
 }  // namespace
