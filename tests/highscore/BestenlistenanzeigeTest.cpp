@@ -67,8 +67,9 @@ class HighscoreList : public ::testing::Test {
   protected:
     // Opens the list in a style, steers it with passes of keys, then leaves with Space.
     // Takes a picture of the screen at every wait whose screen differs from the last one.
-    void show(int style, std::int32_t fromMenu, std::int32_t newPoints, std::int32_t newPlace,
-              std::vector<PassPilot::Keys> passes = {}) {
+    // Returns the number of polls the key loop made.
+    int show(int style, std::int32_t fromMenu, std::int32_t newPoints, std::int32_t newPlace,
+             std::vector<PassPilot::Keys> passes = {}) {
         platform.random.randomize(seedForStyle(style));
         platform.setDeadline(10 * 60 * 1000);
         std::uint64_t lastVersion = ~0ULL;
@@ -81,6 +82,7 @@ class HighscoreList : public ::testing::Test {
             pictures.push_back(std::move(picture));
         });
         BESTENLISTENANZEIGE(platform.io, fromMenu, table, newPoints, newPlace);
+        return pilot.passesSeen();
     }
     const Picture& last() const { return pictures.back(); }
     std::string lastRow(int r) const { return last().rows[static_cast<std::size_t>(r - 1)]; }
@@ -114,13 +116,10 @@ TEST_P(HighscoreListStyle, FromTheMenuShowsHeaderPlacesOneToTenAndHelpAndClearsO
     EXPECT_EQ(platform.beeps(), 0);
 }
 
-TEST_P(HighscoreListStyle, AfterAGameRow29TellsThePlaceAndRow30ThePoints) {
+TEST_P(HighscoreListStyle, AfterAGameRow29TellsThePlaceOrThatThereIsNoneAndRow30ThePoints) {
     show(GetParam(), 0, 12345, 7);
     EXPECT_EQ(lastRow(29), blanks(24) + "<<<<  Dein Platz  : 7." + blanks(34));
     EXPECT_EQ(lastRow(30), blanks(24) + "<<<<  Deine Punkte: 12345" + blanks(31));
-}
-
-TEST_P(HighscoreListStyle, AfterAGameOutsideTheListRow29SaysSo) {
     show(GetParam(), 0, 0, 101);
     EXPECT_EQ(lastRow(29),
               blanks(24) + "<<<<  Dein Platz  : Nicht unter den Top 100 !!" + blanks(10));
@@ -272,14 +271,26 @@ TEST_F(HighscoreList, AnAllZeroTableShowsPointsZeroAndEmptyFields) {
     EXPECT_EQ(lastRow(8), "    1.         0" + blanks(64));
 }
 
-TEST_F(HighscoreList, NamesTheRoutineInAReportWhileItRuns) {
-    EXPECT_STREQ(errorContext().routine, "");
-    const char* seen = nullptr;
-    platform.at(10, [&] { seen = errorContext().routine; });
-    show(2, 1, 0, 101);
-    ASSERT_NE(seen, nullptr);
-    EXPECT_STREQ(seen, "BESTENLISTENANZEIGE");
-    EXPECT_STREQ(errorContext().routine, "");
+TEST_F(HighscoreList, AReportWhileItRunsNamesItAndAfterItReturnsTheMainRoutine) {
+    EXPECT_EXIT(
+        {
+            platform.at(10, [] { RunTimeError(kErrOutOfBounds, 425); });
+            show(2, 1, 0, 101);
+        },
+        ::testing::ExitedWithCode(6),
+        testing::fatalReport(6, "out of bounds array access", 425, "BESTENLISTENANZEIGE"));
+    EXPECT_EXIT(
+        {
+            show(2, 1, 0, 101);
+            RunTimeError(kErrOutOfBounds, 39);
+        },
+        ::testing::ExitedWithCode(6), testing::fatalReport(6, "out of bounds array access", 39));
+}
+
+TEST_F(HighscoreList, SpaceIsSeenOnlyByTheKeyLoopNotWhileAPageIsDrawn) {
+    // Style 1 draws for two seconds; a Space released before the first poll is missed.
+    platform.tap(Key::Space, 500, 100);
+    EXPECT_EQ(show(1, 1, 0, 101, {{}}), 2);
 }
 
 }  // namespace

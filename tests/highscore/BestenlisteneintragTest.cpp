@@ -10,7 +10,6 @@
 namespace numerion {
 namespace {
 
-using testing::nameAt;
 using testing::PassPilot;
 using testing::pathOnGrid;
 using testing::readFileBytes;
@@ -29,79 +28,62 @@ const std::string kWhen = "24.12.2025 - 20:15:00";
 
 // --- insertResult ---
 
-TEST(InsertResult, ANewEqualResultGoesBelowEveryOlderEqualOne) {
-    HighscoreTable table = tableWithPoints({500, 500, 500, 100});
-    std::int32_t newPlace = 101;
-    insertResult(table, 500, kName, kWhen, newPlace);
-    EXPECT_EQ(newPlace, 4);
-    EXPECT_EQ(pointsOf(table, 6), (std::vector<std::int32_t>{500, 500, 500, 500, 100, 0}));
-    EXPECT_EQ(nameAt(table, 3), "Platz3");
-    EXPECT_EQ(nameAt(table, 4), kName);
-    EXPECT_EQ(nameAt(table, 5), "Platz4");
+struct InsertCase {
+    const char* what;
+    std::vector<std::int32_t> points;  // from place 1 on; the rest 0
+    std::int32_t result;
+    int place;
+    friend void PrintTo(const InsertCase& c, std::ostream* os) { *os << c.what; }
+};
 
-    HighscoreTable single = tableWithPoints({500, 100});
-    insertResult(single, 500, kName, kWhen, newPlace);
-    EXPECT_EQ(newPlace, 2);
-    EXPECT_EQ(nameAt(single, 1), "Platz1");
+class InsertResult : public ::testing::TestWithParam<InsertCase> {};
+
+// Above the new place nothing changes; below it every entry moved down one place as a whole
+// record (padding included), and the old place 100 is gone. The new entry keeps the padding
+// bytes that stood at its place, because insertion writes only its three fields.
+TEST_P(InsertResult, TakesItsPlaceBelowEveryEntryWithAtLeastItsPoints) {
+    const InsertCase& c = GetParam();
+    const HighscoreTable before = tableWithPoints(c.points);
+    HighscoreTable table = before;
+    std::int32_t newPlace = 101;
+    insertResult(table, c.result, kName, kWhen, newPlace);
+    ASSERT_EQ(newPlace, c.place);
+
+    auto record = [](const HighscoreEntry& entry) {
+        std::array<std::uint8_t, HighscoreEntry::kRecordSize> bytes{};
+        entry.toRecord(bytes);
+        return bytes;
+    };
+    for (int place = 1; place < c.place; ++place)
+        EXPECT_EQ(record(table.at(place)), record(before.at(place))) << place;
+    HighscoreEntry expected = before.at(c.place);
+    expected.points = c.result;
+    storeText(expected.name, kName);
+    storeText(expected.dateTime, kWhen);
+    EXPECT_EQ(record(table.at(c.place)), record(expected));
+    for (int place = c.place + 1; place <= 100; ++place)
+        EXPECT_EQ(record(table.at(place)), record(before.at(place - 1))) << place;
 }
 
-TEST(InsertResult, TheExampleOfTheRules) {
-    HighscoreTable table = tableWithPoints({500, 300, 300, 100});
-    std::int32_t newPlace = 101;
-    insertResult(table, 300, kName, kWhen, newPlace);
-    EXPECT_EQ(newPlace, 4);
-    EXPECT_EQ(pointsOf(table, 6), (std::vector<std::int32_t>{500, 300, 300, 300, 100, 0}));
-}
-
-TEST(InsertResult, AResultHigherThanAllTakesPlaceOneAndPlace100IsDropped) {
-    HighscoreTable table = tableWithPoints({});
+std::vector<std::int32_t> falling(std::int32_t top, std::int32_t step) {
+    std::vector<std::int32_t> points;
     for (int place = 1; place <= 100; ++place)
-        table.at(place).points = 1000 - place;
-    table.at(50).padding = {0xAB, 0xCD};  // a whole record moves, padding and all
-    std::int32_t newPlace = 101;
-    insertResult(table, 5000, kName, kWhen, newPlace);
-    EXPECT_EQ(newPlace, 1);
-    EXPECT_EQ(table.at(1).points, 5000);
-    EXPECT_EQ(fieldText(table.at(1).dateTime), kWhen);
-    for (int place = 2; place <= 100; ++place) {
-        EXPECT_EQ(table.at(place).points, 1000 - (place - 1)) << place;
-        EXPECT_EQ(nameAt(table, place), "Platz" + std::to_string(place - 1)) << place;
-    }
-    EXPECT_EQ(table.at(51).padding, (std::array<std::uint8_t, 2>{0xAB, 0xCD}));
-    EXPECT_EQ(table.at(1).padding, (std::array<std::uint8_t, 2>{0, 0}));
+        points.push_back(top - step * place);
+    return points;
 }
 
-TEST(InsertResult, OnePointAbovePlace100ReplacesIt) {
-    HighscoreTable table;
-    for (int place = 1; place <= 100; ++place)
-        table.at(place).points = 1000 - 10 * place;
-    std::int32_t newPlace = 101;
-    insertResult(table, table.at(100).points + 1, kName, kWhen, newPlace);
-    EXPECT_EQ(newPlace, 100);
-    EXPECT_EQ(table.at(99).points, 10);
-    EXPECT_EQ(table.at(100).points, 1);
-    EXPECT_EQ(nameAt(table, 100), kName);
-}
-
-TEST(InsertResult, InAnUnsortedForeignTableItGoesBelowTheLowestPlaceWithAtLeastItsPoints) {
-    // Places 1..99 unsorted: the last one from the bottom with >= 250 is place 5.
-    HighscoreTable table = tableWithPoints({10, 900, 20, 30, 400, 100, 200, 50});
-    std::int32_t newPlace = 101;
-    insertResult(table, 250, kName, kWhen, newPlace);
-    EXPECT_EQ(newPlace, 6);
-    EXPECT_EQ(pointsOf(table, 10),
-              (std::vector<std::int32_t>{10, 900, 20, 30, 400, 250, 100, 200, 50, 0}));
-}
-
-TEST(InsertResult, TheNameAndDateAreStoredAsFixedWidthFields) {
-    HighscoreTable table;
-    std::int32_t newPlace = 101;
-    insertResult(table, 1, "ABCDEFGHIJKLMNOPQ", kWhen + "XYZ", newPlace);
-    EXPECT_EQ(fieldText(table.at(1).name), "ABCDEFGHIJKLMNO");
-    EXPECT_EQ(table.at(1).name[15], 0);
-    EXPECT_EQ(fieldText(table.at(1).dateTime), kWhen);
-    EXPECT_EQ(table.at(1).dateTime[21], 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InsertResult,
+    ::testing::Values(InsertCase{"TiesAtPlacesOneToThree", {500, 500, 500, 100}, 500, 4},
+                      InsertCase{"EqualToPlaceOne", {500, 100}, 500, 2},
+                      InsertCase{"TheRulesExample", {500, 300, 300, 100}, 300, 4},
+                      InsertCase{"HigherThanAll", falling(1000, 1), 5000, 1},
+                      InsertCase{"OneAbovePlace100", falling(1000, 10), 1, 100},
+                      InsertCase{"DefaultTable", {}, 1, 1},
+                      // Unsorted: the lowest place with at least 250 points is place 5.
+                      InsertCase{
+                          "UnsortedForeignTable", {10, 900, 20, 30, 400, 100, 200, 50}, 250, 6}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 // --- the after-game chain ---
 
@@ -205,8 +187,9 @@ TEST_F(AfterGame, AFailingSaveEndsTheProgramBeforeTheList) {
     initHighscoreFile(table, platform.keys);
     std::filesystem::remove(kHighscoreFileName);
     std::filesystem::create_directory(kHighscoreFileName);
+    platform.whenShown("Bestenliste ( Top 100 )", [] { std::_Exit(99); });
     EXPECT_EXIT(finish(10), ::testing::ExitedWithCode(2),
-                "runtime error 2 \\(file not found\\) at line 338 ");
+                testing::fatalReport(2, "file not found", 338));
 }
 
 }  // namespace

@@ -43,6 +43,14 @@ class TempWorkingDir {
     std::filesystem::path dir_;
 };
 
+// The whole report of a fatal error at a report line, as a death-test pattern. The main
+// routine's name is the empty text: "of Numerion::()".
+inline std::string fatalReport(int error, const std::string& message, int line,
+                               const std::string& routine = "") {
+    return "\nAborting due to runtime error " + std::to_string(error) + " \\(" + message +
+           "\\) at line " + std::to_string(line) + " of Numerion::" + routine + "\\(\\)\n\n";
+}
+
 inline std::vector<std::uint8_t> readFileBytes(const std::string& name = kHighscoreFileName) {
     std::ifstream in(name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -55,24 +63,20 @@ inline void writeFileBytes(const std::vector<std::uint8_t>& bytes,
               static_cast<std::streamsize>(bytes.size()));
 }
 
-// A table with these points from place 1 on, the rest 0; names tell the places apart.
-inline HighscoreTable tableWithPoints(std::initializer_list<std::int32_t> points) {
+// A table with these points from place 1 on, the rest 0; names and padding bytes tell the
+// places apart.
+inline HighscoreTable tableWithPoints(const std::vector<std::int32_t>& points) {
     HighscoreTable table;
-    int place = 1;
-    for (std::int32_t p : points) {
-        table.at(place).points = p;
-        storeText(table.at(place).name, "Platz" + std::to_string(place));
-        storeText(table.at(place).dateTime, "01.01.2000 - 00:00:00");
-        ++place;
-    }
-    for (; place <= HighscoreTable::kPlaces; ++place) {
-        storeText(table.at(place).name, "Platz" + std::to_string(place));
+    for (int place = 1; place <= HighscoreTable::kPlaces; ++place) {
+        HighscoreEntry& entry = table.at(place);
+        if (place <= static_cast<int>(points.size())) {
+            entry.points = points[static_cast<std::size_t>(place - 1)];
+            storeText(entry.dateTime, "01.01.2000 - 00:00:00");
+        }
+        storeText(entry.name, "Platz" + std::to_string(place));
+        entry.padding = {static_cast<std::uint8_t>(place), 0xA5};
     }
     return table;
-}
-
-inline std::string nameAt(const HighscoreTable& table, int place) {
-    return fieldText(table.at(place).name);
 }
 
 }  // namespace numerion::testing

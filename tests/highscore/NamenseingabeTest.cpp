@@ -153,6 +153,8 @@ TEST_F(NameEntry, TheHighlightStopsAtTheEdgesOfTheGrid) {
     spelling.keys(onePerPass({Key::Enter}));  // cell 64, a filler dot
     spelling.movedTo(64);
     EXPECT_EQ(run(spelling.finished()), "\x1E%.." + blanks(11));
+    // Arrows at an edge are ignored without a sound: the opening beep, four takes and "END".
+    EXPECT_EQ(platform.beeps(), 1 + 4 + 1);
 }
 
 TEST_F(NameEntry, TheBlankTheTrianglesAndTheDotsAreCharactersLikeAnyOther) {
