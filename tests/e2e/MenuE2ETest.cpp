@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "e2e/PtyTerminal.h"
 
@@ -12,6 +13,14 @@ namespace numerion::e2e {
 namespace {
 
 constexpr int kTimeout = 10000;
+
+// A mode the program switched on is switched off again after the last time it was switched on.
+bool switchedBack(const std::string& output, std::string_view on, std::string_view off) {
+    const std::size_t lastOn = output.rfind(on);
+    if (lastOn == std::string::npos) return true;
+    const std::size_t lastOff = output.rfind(off);
+    return lastOff != std::string::npos && lastOff > lastOn;
+}
 
 class MenuE2ETest : public ::testing::Test {
   protected:
@@ -63,13 +72,18 @@ TEST_F(MenuE2ETest, ShowsTheTitleOpensTheInstructionsAndEndsOnKey4RestoringTheTe
     ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kTimeout)) << term.screenText();
     EXPECT_EQ(term.rowText(35).find("zurueck"), std::string::npos);
 
+    const int bellsBefore = term.bellCount();
     term.send("4");
     const auto status = term.waitExit(kTimeout);
     ASSERT_TRUE(status.has_value()) << term.screenText();
     EXPECT_TRUE(status->exited);
     EXPECT_EQ(status->code, 0);
+    EXPECT_EQ(term.bellCount(), bellsBefore + 1) << "key 4 beeps";
     EXPECT_FALSE(term.altScreen());
     EXPECT_TRUE(term.cursorVisible());
+    const std::string& output = term.output();
+    EXPECT_TRUE(switchedBack(output, "\x1b[?1004h", "\x1b[?1004l")) << "focus reports";
+    EXPECT_TRUE(switchedBack(output, "\x1b[?2026h", "\x1b[?2026l")) << "synchronized output";
 }
 
 }  // namespace

@@ -91,21 +91,21 @@ class AnleitungTest : public ::testing::Test {
     std::string routineWhileShown;
 };
 
-TEST_F(AnleitungTest, ShowsEveryRowInTheConsolesOwnColoursBeforeTheFirstColourChange) {
+TEST_F(AnleitungTest, ShowsEveryRowInTheColoursInForceConsolesOwnFirstThenLightGrey) {
     runScreen(1000, 2000);
     expectScreenAsLaidOut(kConsoleOwnAttr);
     // The last line leaves a line feed pending, which must not have scrolled the screen.
     EXPECT_TRUE(picture.lineFeedPending());
-}
-
-TEST_F(AnleitungTest, ShowsEveryRowInLightGreyOnceColoursHaveBeenSet) {
-    runScreen(1000, 2000);
     runScreen(3000, 4000);
     expectScreenAsLaidOut(7);
 }
 
-TEST_F(AnleitungTest, LeavesOnSpaceWithAClearedScreenTheCursorHomeAndLightGrey) {
+TEST_F(AnleitungTest, LeavesOnSpaceClearedLightGreyAndNamedInTheErrorReportOnlyWhileShown) {
+    errorContext().routine = "";
     runScreen(1000, 2000);
+    EXPECT_EQ(routineWhileShown, "SPIELANLEITUNG");
+    EXPECT_STREQ(errorContext().routine, "");
+
     EXPECT_GE(vp.nowMs(), 2000);
     for (int r = 1; r <= 35; ++r) {
         EXPECT_EQ(vp.row(r), std::string(80, ' ')) << "row " << r;
@@ -116,13 +116,6 @@ TEST_F(AnleitungTest, LeavesOnSpaceWithAClearedScreenTheCursorHomeAndLightGrey) 
     EXPECT_FALSE(vp.screen.lineFeedPending());
     EXPECT_EQ(vp.screen.storedForeground(), 7);
     EXPECT_EQ(vp.keys.readKey(), "") << "the Space that ended the screen is taken";
-}
-
-TEST_F(AnleitungTest, NamesItselfInTheErrorReportOnlyWhileItRuns) {
-    errorContext().routine = "";
-    runScreen(1000, 2000);
-    EXPECT_EQ(routineWhileShown, "SPIELANLEITUNG");
-    EXPECT_STREQ(errorContext().routine, "");
 }
 
 TEST_F(AnleitungTest, ASpaceTypedBeforeTheScreenOpenedDoesNotCloseIt) {

@@ -161,7 +161,7 @@ class MenuTest : public ::testing::Test {
     std::filesystem::path dir_;
 };
 
-TEST_F(MenuTest, StartUpCreatesTheStateAndHighscoreFileSeedsFromTheTimerAndHidesTheCursor) {
+TEST_F(MenuTest, StartUpPreparesEverythingAndKey4BeepsAndEndsWithStatus0) {
     state->game.points = 77;  // start-up creates the state afresh, all zero
     vp.hold(Key::Digit4, stepStart(5) + 10, stepStart(5) + 500);
     EXPECT_EQ(run(), 0);
@@ -174,11 +174,8 @@ TEST_F(MenuTest, StartUpCreatesTheStateAndHighscoreFileSeedsFromTheTimerAndHides
     RandomGenerator fresh;
     fresh.randomize(1000.0);
     EXPECT_EQ(vp.random.rnd(), fresh.rnd());
-}
 
-TEST_F(MenuTest, Key4BeepsAndEndsWithStatus0LeavingTheScreenAsItWas) {
-    vp.hold(Key::Digit4, stepStart(5) + 10, stepStart(5) + 500);
-    EXPECT_EQ(run(), 0);
+    // Key 4 beeps after the check of step 5 and leaves the screen as it was.
     EXPECT_EQ(vp.beepTimes(), std::vector<double>{stepStart(6)});
     expectPicture(pictureOf(vp), menuPicture(5, false), "after key 4");
 }
