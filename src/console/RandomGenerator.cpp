@@ -8,7 +8,8 @@ namespace numerion {
 
 void RandomGenerator::randomize(double seed) {
     // The fraction is lost; a negative seed gives its two's-complement low bits.
-    auto s = static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(seed)));
+    auto s =
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(seed)));
     std::array<std::uint32_t, std::mt19937::state_size> state{};
     state[0] = s;
     for (std::size_t i = 1; i < state.size(); ++i) {
@@ -17,7 +18,8 @@ void RandomGenerator::randomize(double seed) {
     // The engine's textual form is its state words and the position; position 624 makes the
     // first draw twist the whole state.
     std::stringstream text;
-    for (std::uint32_t word : state) text << word << ' ';
+    for (std::uint32_t word : state)
+        text << word << ' ';
     text << std::mt19937::state_size;
     text >> engine_;
     seeded_ = true;
