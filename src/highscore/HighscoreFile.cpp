@@ -72,7 +72,9 @@ class HighscoreFile {
     bool close() {
         const int fd = fd_;
         fd_ = -1;
-        // A close interrupted by a signal has still released the descriptor on Linux.
+        // A failed close can mean lost bytes (network file systems report write errors only
+        // here), so it is reported rather than taken as success. One interrupted by a signal
+        // has still released the descriptor on Linux and lost nothing.
         return ::close(fd) == 0 || errno == EINTR;
     }
 
