@@ -198,37 +198,39 @@ std::vector<std::string> distinctNonBlank(const std::vector<Picture>& pictures, 
     return seen;
 }
 
-TEST_F(HighscoreList, Style3SlidesEachRowInFromTheRightBeforeTheNext) {
-    show(3, 1, 0, 101);
-    EXPECT_EQ(distinctNonBlank(pictures, 8), slideOf(expectedRow(1, table)));
+// Style 3 slides row after row (row 10 begins once row 8 is in), style 4 all ten rows at once
+// (row 26 begins with row 8's first step); either way 780 prints, each followed by its pause.
+struct SlideCase {
+    int style;
+    int laterRow;
+    bool firstRowInThen;
+    double pauseMs;
+};
+
+class HighscoreListSlide : public HighscoreList, public ::testing::WithParamInterface<SlideCase> {};
+
+TEST_P(HighscoreListSlide, RowsSlideInFromTheRightInTheirOrderWithTheirPauses) {
+    const SlideCase& c = GetParam();
+    show(c.style, 1, 0, 101);
+    const auto firstRow = slideOf(expectedRow(1, table));
+    EXPECT_EQ(distinctNonBlank(pictures, 8), firstRow);
     EXPECT_EQ(distinctNonBlank(pictures, 26), slideOf(expectedRow(10, table)));
     for (const Picture& p : pictures) {
-        if (p.rows[9] != kBlankRow) {
-            EXPECT_EQ(p.rows[7], expectedRow(1, table)) << "row 10 began before row 8 was in";
+        if (p.rows[static_cast<std::size_t>(c.laterRow - 1)] != kBlankRow) {
+            EXPECT_EQ(p.rows[7], c.firstRowInThen ? firstRow.back() : firstRow.front());
             break;
         }
     }
-    // 780 steps of 6 ms.
-    const double pageDone = pictures[pictures.size() - 1].atMs;
-    EXPECT_GE(pageDone, 780 * 6);
-    EXPECT_LT(pageDone, 780 * 6 + 100);
+    const double pageDone = pictures.back().atMs;
+    EXPECT_GE(pageDone, 780 * c.pauseMs);
+    EXPECT_LT(pageDone, 780 * c.pauseMs + 100);
 }
 
-TEST_F(HighscoreList, Style4SlidesAllTenRowsTogether) {
-    show(4, 1, 0, 101);
-    EXPECT_EQ(distinctNonBlank(pictures, 8), slideOf(expectedRow(1, table)));
-    EXPECT_EQ(distinctNonBlank(pictures, 26), slideOf(expectedRow(10, table)));
-    for (const Picture& p : pictures) {
-        if (p.rows[25] != kBlankRow) {
-            EXPECT_EQ(p.rows[7], slideOf(expectedRow(1, table)).front());
-            break;
-        }
-    }
-    // 78 steps of ten prints, each followed by 0.8 ms.
-    const double pageDone = pictures[pictures.size() - 1].atMs;
-    EXPECT_GE(pageDone, 780 * 0.8);
-    EXPECT_LT(pageDone, 780 * 0.8 + 100);
-}
+INSTANTIATE_TEST_SUITE_P(SlidingStyles, HighscoreListSlide,
+                         ::testing::Values(SlideCase{3, 10, true, 6}, SlideCase{4, 26, false, 0.8}),
+                         [](const auto& info) {
+                             return "Style" + std::to_string(info.param.style);
+                         });
 
 // The first place of every page drawn, in order.
 std::vector<int> pagesDrawn(const std::vector<Picture>& pictures) {

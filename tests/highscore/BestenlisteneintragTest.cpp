@@ -15,6 +15,7 @@ using testing::pathOnGrid;
 using testing::readFileBytes;
 using testing::tableWithPoints;
 using testing::TempWorkingDir;
+using testing::trimmed;
 
 std::vector<std::int32_t> pointsOf(const HighscoreTable& table, int places) {
     std::vector<std::int32_t> points;
@@ -114,9 +115,6 @@ class AfterGame : public ::testing::Test {
             }
         });
         BESTENLISTENEINTRAG(platform.io, game, table, grid, newPlace);
-    }
-    static std::string trimmed(const std::string& row) {
-        return row.substr(0, row.find_last_not_of(' ') + 1);
     }
 
     TempWorkingDir dir;

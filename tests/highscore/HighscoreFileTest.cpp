@@ -163,16 +163,13 @@ TEST_F(HighscoreFile, ALongFileKeepsItsTailWhenSaved) {
               std::vector<std::uint8_t>(bytes.begin() + 4400, bytes.end()));
 }
 
-TEST_F(HighscoreFile, ASaveWritesTheWholeImageOverAShortFile) {
+TEST_F(HighscoreFile, ASaveWritesTheWholeImageOverAShortFileAndCreatesAVanishedOne) {
     writeFileBytes(std::vector<std::uint8_t>(10, 0xEE));
     initHighscoreFile(table, platform.keys);
     table.at(2).points = 9;
     saveHighscoreFile(table);
     EXPECT_EQ(readFileBytes(), imageBytes(table));
-}
 
-TEST_F(HighscoreFile, ASaveAfterTheFileVanishedCreatesItAgain) {
-    initHighscoreFile(table, platform.keys);
     std::filesystem::remove(kHighscoreFileName);
     table.at(1).points = 3;
     saveHighscoreFile(table);

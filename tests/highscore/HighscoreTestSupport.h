@@ -51,6 +51,11 @@ inline std::string fatalReport(int error, const std::string& message, int line,
            "\\) at line " + std::to_string(line) + " of Numerion::" + routine + "\\(\\)\n\n";
 }
 
+// A screen row without its trailing blanks.
+inline std::string trimmed(const std::string& row) {
+    return row.substr(0, row.find_last_not_of(' ') + 1);
+}
+
 inline std::vector<std::uint8_t> readFileBytes(const std::string& name = kHighscoreFileName) {
     std::ifstream in(name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

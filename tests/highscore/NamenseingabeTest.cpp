@@ -82,10 +82,7 @@ TEST_F(NameEntry, DrawsTheGreetingTheHelpTheGridAndTheNameLine) {
     const std::string name = run(Spelling().finished());
     EXPECT_EQ(name, blanks(15));
 
-    auto line = [this](int r) {
-        std::string text = platform.row(r);
-        return text.substr(0, text.find_last_not_of(' ') + 1);
-    };
+    auto line = [this](int r) { return testing::trimmed(platform.row(r)); };
     EXPECT_EQ(line(3), "     Du hast es in die Bestenliste geschafft - Herzlichen Glueckwunsch !");
     EXPECT_EQ(line(4), blanks(5) + std::string(67, '-'));
     EXPECT_EQ(line(8), "  Gib Deinen Namen ein: - Bewegung mit Pfeiltasten");
