@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "console/VirtualPlatform.h"
 #include "game/Castle.h"
@@ -124,7 +125,7 @@ struct TwoArrows {
 
 class PlayLoopTwoArrows : public PlayLoop, public ::testing::WithParamInterface<TwoArrows> {};
 
-TEST_P(PlayLoopTwoArrows, TheFirstArrowInTheOrderUpDownLeftRightWins) {
+TEST_P(PlayLoopTwoArrows, TheFirstArrowInTheOrderUpDownLeftRightWinsAndAnyArrowBeatsSpace) {
     game.playerRow = 9;
     game.playerColumn = 26;
     p.hold(GetParam().first, 0, 100);
@@ -137,13 +138,8 @@ INSTANTIATE_TEST_SUITE_P(Order, PlayLoopTwoArrows,
                          ::testing::Values(TwoArrows{Key::Right, Key::Up, 8, 26},
                                            TwoArrows{Key::Left, Key::Down, 10, 26},
                                            TwoArrows{Key::Right, Key::Left, 9, 25},
-                                           TwoArrows{Key::Down, Key::Up, 8, 26}));
-
-TEST_F(PlayLoop, KeypadArrowsSteerToo) {
-    p.hold(Key::Keypad2, 0, 100);
-    EXPECT_FALSE(play(100));
-    EXPECT_TRUE(apprenticeAt(4, 2));
-}
+                                           TwoArrows{Key::Down, Key::Up, 8, 26},
+                                           TwoArrows{Key::Space, Key::Right, 9, 27}));
 
 TEST_F(PlayLoop, AWallRunIntoShowsTheHitMarkBeepsThriceStaysAndCostsALife) {
     p.hold(Key::Up, 0, 100);  // tick 90 to row 2, tick 180 into the top wall
@@ -327,111 +323,112 @@ TEST_F(PlayLoop, TheDigitThatPassesTheThresholdGivesALifeInTheShortLivesLine) {
     EXPECT_EQ(text(21, 1, 12), "Leben:  3   ") << "a collision brings back the usual form";
 }
 
-TEST_F(PlayLoop, PointsJustBelowTheThresholdGiveNoLife) {
-    game.points = 2490;
-    castle->at(1, 1, 1) = 9;
+struct Threshold {
+    std::int32_t pointsBefore;
+    std::int32_t digit;
+    std::int32_t lives;
+    std::int32_t extraLifeAt;
+};
+
+class PlayLoopThreshold : public PlayLoop, public ::testing::WithParamInterface<Threshold> {};
+
+TEST_P(PlayLoopThreshold, ALifeComesOnlyWhenPointsReachTheThreshold) {
+    game.points = GetParam().pointsBefore;
+    castle->at(1, 1, 1) = GetParam().digit;
     p.hold(Key::Up, 0, 100);
     EXPECT_FALSE(play(100));
-    EXPECT_EQ(game.points, 2499);
-    EXPECT_EQ(game.lives, 3);
-    EXPECT_EQ(game.extraLifeAt, 2500);
+    EXPECT_EQ(game.lives, GetParam().lives);
+    EXPECT_EQ(game.extraLifeAt, GetParam().extraLifeAt);
 }
 
-TEST_F(PlayLoop, TheLastLifeLostEndsTheTickLoopWithoutPuttingHimBack) {
-    game.lives = 1;
-    p.hold(Key::Up, 0, 100);
-    EXPECT_EQ(play(5000), GameEnd::Lost);
-    EXPECT_EQ(game.lives, 0);
-    EXPECT_EQ(text(21, 1, 12), "Leben:  0   ");
-    EXPECT_EQ(p.beeps(), 3);
-    EXPECT_EQ(game.playerRow, 1);
-    EXPECT_EQ(p.cellChar(3, 2), ' ');
-    EXPECT_EQ(p.cellChar(1, 2), kWallGlyph);
-}
+// Just below, exactly at, and (from a state play never reaches) 10 and more beyond it.
+INSTANTIATE_TEST_SUITE_P(Points, PlayLoopThreshold,
+                         ::testing::Values(Threshold{2490, 9, 3, 2500}, Threshold{2499, 1, 4, 5000},
+                                           Threshold{4991, 9, 3, 2500}));
 
-TEST_F(PlayLoop, TheLastDigitWinsAfterThreeBeepsEvenWhenItAlsoGivesALife) {
-    game.digitsLeft = 1;
-    game.points = 2496;
-    castle->at(1, 1, 1) = 4;
-    p.hold(Key::Up, 0, 100);
-    EXPECT_EQ(play(5000), GameEnd::Won);
-    EXPECT_EQ(game.digitsLeft, 0);
-    EXPECT_EQ(game.lives, 4);
-    EXPECT_EQ(game.extraLifeAt, 5000);
-    EXPECT_EQ(p.beepTimes(), (std::vector<double>{90, 340, 590}));
-    EXPECT_EQ(text(21, 27, 29), "verbliebene Zahlen: 0        ");
-}
+// --- the end of a game: the last life or the last digit, the banner and the key 5 ---
 
-// --- whole games through the banner and the key 5 ---
+class EndOfGame : public PlayLoop {
+  protected:
+    // With one life left he runs up into the top wall at tick 180; the beeps last until 930.
+    void loseAtTheTopWall(double fiveDownAtMs) {
+        game.lives = 1;
+        p.hold(Key::Up, 0, 100);
+        playUntilFive(fiveDownAtMs);
+    }
+    void playUntilFive(double fiveDownAtMs) {
+        p.press(Key::Digit5, fiveDownAtMs);
+        p.setDeadline(10000);
+        playGame(p.io, *castle, game, table);
+    }
+    // The frame from row 27, column 1, and the prompt below it, all in light red.
+    void expectBanner(const std::vector<std::string>& frame) {
+        for (std::size_t i = 0; i < frame.size(); ++i) {
+            EXPECT_EQ(text(27 + static_cast<int>(i), 1, frame[i].size() + 1), frame[i] + " ");
+        }
+        EXPECT_EQ(text(32, 1, 33), "Druecke Taste 5 zur Fortsetzung! ");
+        for (int row = 27; row <= 32; ++row)
+            EXPECT_EQ(p.cellAttr(row, 1), 12) << row;
+        EXPECT_EQ(p.screen.storedForeground(), 7);
+    }
+};
 
-class EndOfGame : public PlayLoop {};
-
-TEST_F(EndOfGame, ALostGameShowsTheLossBannerTakesTheTimeAndWaitsForTheMainRowFive) {
-    game.lives = 1;
-    p.hold(Key::Up, 0, 100);  // into the top wall at tick 180, beeps until 930
+TEST_F(EndOfGame, TheLastLifeShowsTheLossBannerWithoutPuttingHimBackAndWaitsForTheMainRowFive) {
     p.tap(Key::Keypad5, 1500);
     p.tap(Key::Digit1, 1700);
     p.tap(Key::Space, 1900);
-    p.press(Key::Digit5, 3000);
-    p.setDeadline(10000);
-    playGame(p.io, *castle, game, table);
+    loseAtTheTopWall(3000);
     EXPECT_GE(p.nowMs(), 3000);
     EXPECT_LT(p.nowMs(), 3100);
     EXPECT_GT(p.inputWaits(), 0) << "the wait sleeps between looks";
     EXPECT_LT(p.inputWaits(), 200);
     EXPECT_EQ(p.beeps(), 3);
-    EXPECT_EQ(text(27, 1, 43), "########################################## ");
-    EXPECT_EQ(text(28, 1, 43), "#                                        # ");
-    EXPECT_EQ(text(29, 1, 43), "# Spiel vorbei - Du hast kein Leben mehr # ");
-    EXPECT_EQ(text(30, 1, 43), "#                                        # ");
-    EXPECT_EQ(text(31, 1, 43), "########################################## ");
-    EXPECT_EQ(text(32, 1, 33), "Druecke Taste 5 zur Fortsetzung! ");
-    for (int row = 27; row <= 32; ++row)
-        EXPECT_EQ(p.cellAttr(row, 1), 12) << row;
-    EXPECT_EQ(p.screen.storedForeground(), 7);
+    EXPECT_EQ(game.lives, 0);
+    EXPECT_EQ(text(21, 1, 12), "Leben:  0   ");
+    EXPECT_EQ(game.playerRow, 1);
+    EXPECT_EQ(p.cellChar(3, 2), ' ');
+    EXPECT_EQ(p.cellChar(1, 2), kWallGlyph);
+    expectBanner(
+        {"##########################################", "#                                        #",
+         "# Spiel vorbei - Du hast kein Leben mehr #", "#                                        #",
+         "##########################################"});
     EXPECT_EQ(game.endDateTime, "05.03.2026 - 21:07:03");
     EXPECT_EQ(text(19, 1, 9), "Punkte: 0") << "the panel stays visible above the banner";
     EXPECT_EQ(p.cellChar(1, 1), kWallGlyph);
 }
 
-TEST_F(EndOfGame, AWonGameShowsTheWinBannerAndKeepsThePoints) {
+TEST_F(EndOfGame, TheLastDigitWinsAfterThreeBeepsEvenWhenItAlsoGivesALife) {
     game.digitsLeft = 2;
+    game.points = 2496;
     castle->at(1, 1, 1) = 3;
     castle->at(1, 3, 1) = 4;
     p.hold(Key::Up, 0, 100);
     p.hold(Key::Right, 100, 190);
-    p.press(Key::Digit5, 2000);
-    p.setDeadline(10000);
-    playGame(p.io, *castle, game, table);
-    EXPECT_EQ(game.points, 7);
+    playUntilFive(2000);
+    EXPECT_EQ(game.points, 2503);
+    EXPECT_EQ(game.digitsLeft, 0);
+    EXPECT_EQ(game.lives, 4);
+    EXPECT_EQ(game.extraLifeAt, 5000);
+    EXPECT_EQ(text(21, 27, 29), "verbliebene Zahlen: 0        ");
     EXPECT_EQ(p.beepTimes(), (std::vector<double>{270, 520, 770}));
-    EXPECT_EQ(text(27, 1, 47), "############################################## ");
-    EXPECT_EQ(text(28, 1, 47), "#                                            # ");
-    EXPECT_EQ(text(29, 1, 47), "# Gewonnen ! Du hast alle Zahlen eingesammlt # ");
-    EXPECT_EQ(text(30, 1, 47), "#                                            # ");
-    EXPECT_EQ(text(31, 1, 47), "############################################## ");
-    EXPECT_EQ(text(32, 1, 33), "Druecke Taste 5 zur Fortsetzung! ");
+    expectBanner({"##############################################",
+                  "#                                            #",
+                  "# Gewonnen ! Du hast alle Zahlen eingesammlt #",
+                  "#                                            #",
+                  "##############################################"});
     EXPECT_EQ(game.endDateTime, "05.03.2026 - 21:07:03");
     EXPECT_GE(p.nowMs(), 2000);
 }
 
 TEST_F(EndOfGame, FiveHeldWhileTheBannerIsPrintedEndsTheWaitAtOnce) {
-    game.lives = 1;
-    p.hold(Key::Up, 0, 100);
-    p.press(Key::Digit5, 500);  // down during the beeps
-    p.setDeadline(10000);
-    playGame(p.io, *castle, game, table);
+    loseAtTheTopWall(500);  // down during the beeps
     EXPECT_EQ(p.nowMs(), 930);
     EXPECT_EQ(p.inputWaits(), 0);
 }
 
 TEST_F(EndOfGame, WithoutLocalTimeTheEndTimeHoldsOnlyItsSeparators) {
-    game.lives = 1;
     p.setLocalTime(std::nullopt);
-    p.hold(Key::Up, 0, 100);
-    p.press(Key::Digit5, 2000);
-    p.setDeadline(10000);
-    playGame(p.io, *castle, game, table);
+    loseAtTheTopWall(2000);
     EXPECT_EQ(game.endDateTime, ".. - ");
 }
 

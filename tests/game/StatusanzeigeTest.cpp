@@ -29,7 +29,7 @@ class Panel : public ::testing::Test {
     HighscoreTable table;
 };
 
-TEST_F(Panel, EveryValueStandsOneBlankBehindItsLabelTheLivesDigitInColumnNine) {
+TEST_F(Panel, EveryValueStandsOneBlankBehindItsLabelInTheColoursInForce) {
     game.points = 1;
     game.lives = 2;
     game.room = 3;
@@ -37,7 +37,10 @@ TEST_F(Panel, EveryValueStandsOneBlankBehindItsLabelTheLivesDigitInColumnNine) {
     game.extraLifeAt = 5;
     game.breathers = 6;
     table.at(1).points = 7;
+    screen.setColor(7, 0);
     STATUSANZEIGE(screen, game, table);
+    EXPECT_EQ(screen.cell(19, 1).attr, 7);
+    EXPECT_EQ(screen.cell(25, 24).attr, 7);
     EXPECT_EQ(at(19, 9), '1');
     EXPECT_EQ(at(21, 9), '2');
     EXPECT_EQ(at(19, 33), '3');
@@ -73,27 +76,9 @@ TEST_F(Panel, ValuesThatGetShorterLeaveNoStrayDigits) {
     EXPECT_EQ(text(19, 27, 12), "Raum: 9     ");
 }
 
-TEST_F(Panel, TheExtraLifeFormOfTheLivesLineDropsTheBlankAfterItsLabel) {
-    game.lives = 9;
-    STATUSANZEIGE(screen, game, table);
-    game.lives = 10;
-    drawExtraLifeLivesLine(screen, game);
-    EXPECT_EQ(text(21, 1, 14), "Leben: 10     ");
-    game.lives = 9;
-    drawLivesLine(screen, game);
-    EXPECT_EQ(text(21, 1, 14), "Leben:  9     ");
-}
-
 TEST_F(Panel, ARecordOfZeroPointsShowsAsZero) {
     STATUSANZEIGE(screen, game, table);
     EXPECT_EQ(text(25, 10, 16), "Punkterekord: 0 ");
-}
-
-TEST_F(Panel, TheLinesAreDrawnInTheColoursInForce) {
-    screen.setColor(7, 0);
-    STATUSANZEIGE(screen, game, table);
-    EXPECT_EQ(screen.cell(19, 1).attr, 7);
-    EXPECT_EQ(screen.cell(25, 24).attr, 7);
 }
 
 class RoomDisplay : public ::testing::Test {
@@ -142,16 +127,6 @@ TEST_F(RoomDisplay, EveryCellShowsItsGlyphInItsColourAtRowPlusOneColumnPlusOne) 
     EXPECT_EQ(screen.cursorRow(), 19);
     EXPECT_EQ(screen.cursorColumn(), 1);
     EXPECT_EQ(screen.storedForeground(), 7);
-}
-
-TEST_F(RoomDisplay, DrawingOneCellPositionsTheCursorAndResetsTheColour) {
-    castle->at(5, 7, 2) = kMine;
-    drawCell(screen, *castle, 5, 7, 2);
-    EXPECT_EQ(screen.cell(6, 8).ch, 15);
-    EXPECT_EQ(screen.cell(6, 8).attr, 5);
-    EXPECT_EQ(screen.storedForeground(), 7);
-    EXPECT_EQ(screen.cursorRow(), 6);
-    EXPECT_EQ(screen.cursorColumn(), 9);
 }
 
 TEST_F(RoomDisplay, TheFullRedrawClearsAndShowsRoomPanelAndApprenticeStandingStill) {
