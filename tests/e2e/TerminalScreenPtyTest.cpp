@@ -84,6 +84,7 @@ TEST(TerminalScreenInPty, SmallTerminalShowsTheNoticeAndTheWholePictureOnceLarge
         << term.screenText();
     EXPECT_EQ(term.rowText(1).substr(0, 8), "Numerion");
     EXPECT_EQ(term.rowText(3).rfind("    ☺▓«»☼", 0), 0u) << term.rowText(3);
+    EXPECT_EQ(term.screenText().find("Zeile 35"), std::string::npos);  // not what fits
 
     term.resize(35, 80);
     term.send("r");

@@ -1,6 +1,10 @@
 #pragma once
 // Turns pictures of the text screen into the bytes that bring a terminal from the picture it
 // shows to the next one. Pure: no terminal, no file descriptor, so every byte can be checked.
+// Only terminfo is taken from ncurses, not its screen output: curses flushes a refresh in as
+// many writes as its buffer needs and knows no synchronized output, so frames could tear; and
+// its start-up takes the terminal modes and the SIGTSTP/SIGWINCH handlers that the keyboard
+// layer must own to restore the terminal on every way out.
 
 #include <array>
 #include <cstdint>
@@ -62,8 +66,12 @@ class Renderer {
 
     // The terminal's size in cells; the next frame repaints everything.
     void setSize(int rows, int columns);
-    // Forgets what the terminal shows (after entering the alternate screen, after a resize).
-    void invalidate() { valid_ = false; }
+    // Forgets what the terminal shows (after entering the alternate screen, after a resize),
+    // the cursor's visibility included: entering hides it, a suspend shows it.
+    void invalidate() {
+        valid_ = false;
+        cursorShown_ = -1;
+    }
     bool largeEnough() const { return rows_ >= Picture::kRows && columns_ >= Picture::kColumns; }
 
     // Appends to out the bytes of one frame, wrapped in synchronized output; appends nothing
