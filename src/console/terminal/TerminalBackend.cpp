@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -216,6 +217,8 @@ void TerminalBackend::queryKittyProtocol() {
 }
 
 void TerminalBackend::acquire() {
+    // A handler that sees the flag must also see the descriptors and bytes set before it.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     gRestore.active = 1;
     if (keysFd_ >= 0) {
         termios raw = gRestore.saved;
@@ -243,7 +246,8 @@ void TerminalBackend::release() {
     if (gRestore.kittyPushed) writeText(outFd_, kKittyPop);
     if (gRestore.focusReporting) writeText(outFd_, kFocusOff);
     if (screen_) screen_->leave();
-    if (gRestore.termiosChanged) ::tcsetattr(keysFd_, TCSAFLUSH, &gRestore.saved);
+    // The descriptor as found: keysFd_ is -1 once the terminal has hung up.
+    if (gRestore.termiosChanged) ::tcsetattr(gRestore.inFd, TCSAFLUSH, &gRestore.saved);
 }
 
 void TerminalBackend::suspend() {
