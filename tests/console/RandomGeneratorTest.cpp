@@ -27,18 +27,13 @@ TEST(RandomGenerator, FractionOfTheSeedIsLost) {
     }
 }
 
-TEST(RandomGenerator, ArgumentZeroRepeatsTheLastDrawWithoutAdvancing) {
+TEST(RandomGenerator, ArgumentZeroRepeatsTheLastDrawAndADrawBeforeRandomizeActsAsSeedZero) {
     RandomGenerator random;
     EXPECT_EQ(random.rnd(0), 0.0);  // before any draw
-    random.randomize(0.0);
-    double first = random.rnd(1);
-    EXPECT_EQ(random.rnd(0), first);
+    const double first = random.rnd(1);
+    EXPECT_EQ(first, 1417766733 * kTwoToMinus32);
+    EXPECT_EQ(random.rnd(0), first);  // without advancing
     EXPECT_EQ(random.rnd(1), 1413209507 * kTwoToMinus32);
-}
-
-TEST(RandomGenerator, DrawBeforeRandomizeActsAsSeedZero) {
-    RandomGenerator random;
-    EXPECT_EQ(random.rnd(1), 1417766733 * kTwoToMinus32);
 }
 
 TEST(RandomGenerator, SecondTwistAndRangeStayInsideZeroToOne) {
