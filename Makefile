@@ -1,7 +1,7 @@
 # The two set-up commands: `make play` and `make test`. CMake does the real work.
 WERROR ?= OFF
 
-.PHONY: play test build asan fuzz bench clean
+.PHONY: play test build asan fuzz bench clean lint
 
 build:
 	cmake --preset default -DNUMERION_WERROR=$(WERROR)
@@ -27,3 +27,7 @@ bench: build
 
 clean:
 	rm -rf build build-asan build-fuzz
+
+# clang-tidy over the sources, with the flags of the default build.
+lint: build
+	find src -name '*.cpp' | xargs -P2 -n4 clang-tidy -p build --quiet

@@ -15,10 +15,28 @@ namespace numerion {
 // Physical keys a backend can report as held. Main-row digits and keypad digits are different
 // keys; a backend that cannot tell them apart reports the main-row key.
 enum class Key : std::uint8_t {
-    Digit1, Digit2, Digit3, Digit4, Digit5,
-    Enter, Space, Escape,
-    Up, Down, Left, Right,
-    Keypad0, Keypad1, Keypad2, Keypad3, Keypad4, Keypad5, Keypad6, Keypad7, Keypad8, Keypad9,
+    Digit1,
+    Digit2,
+    Digit3,
+    Digit4,
+    Digit5,
+    Enter,
+    Space,
+    Escape,
+    Up,
+    Down,
+    Left,
+    Right,
+    Keypad0,
+    Keypad1,
+    Keypad2,
+    Keypad3,
+    Keypad4,
+    Keypad5,
+    Keypad6,
+    Keypad7,
+    Keypad8,
+    Keypad9,
     KeypadEnter,
     Count
 };
@@ -39,7 +57,9 @@ inline constexpr int kRight = 77;
 }  // namespace scan
 
 // Key codes of the pending-key buffer: 0..255 a character byte, E x 256 + 255 an extended key.
-constexpr std::int32_t extendedKeyCode(int e) { return e * 256 + 255; }
+constexpr std::int32_t extendedKeyCode(int e) {
+    return e * 256 + 255;
+}
 namespace keycode {
 inline constexpr std::int32_t kUp = extendedKeyCode(72);
 inline constexpr std::int32_t kDown = extendedKeyCode(80);
@@ -51,14 +71,16 @@ inline constexpr std::int32_t kPageUp = extendedKeyCode(73);
 inline constexpr std::int32_t kPageDown = extendedKeyCode(81);
 inline constexpr std::int32_t kInsert = extendedKeyCode(82);
 inline constexpr std::int32_t kDelete = extendedKeyCode(83);
-constexpr std::int32_t function(int n) { return extendedKeyCode(58 + n); }  // F1..F10: 59..68
+constexpr std::int32_t function(int n) {
+    return extendedKeyCode(58 + n);
+}  // F1..F10: 59..68
 }  // namespace keycode
 
 // What a platform must provide. Every call is also a moment at which a terminal backend
 // presents the screen model, so every frame the program draws before it turns to the keyboard
 // or the clock is shown.
 class KeyBackend {
-public:
+  public:
     virtual ~KeyBackend() = default;
 
     // Whether the program's window has the keyboard focus; without it every key reads as up.
@@ -84,7 +106,7 @@ public:
 };
 
 class KeyInput {
-public:
+  public:
     static constexpr int kBufferSize = 512;
 
     explicit KeyInput(KeyBackend& backend) : backend_(backend) {}
@@ -107,7 +129,7 @@ public:
 
     KeyBackend& backend() { return backend_; }
 
-private:
+  private:
     void pumpKeyEvents();
     void addKey(std::int32_t code);
     bool look();

@@ -9,7 +9,7 @@
 namespace numerion {
 
 class TerminalPlatform {
-public:
+  public:
     // Takes over the terminal and installs the signal handlers. When standard output is no
     // terminal, printed bytes are written to it unchanged and nothing else is shown.
     static std::unique_ptr<TerminalPlatform> open(TextConsole& screen);

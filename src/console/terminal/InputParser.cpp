@@ -187,7 +187,7 @@ void kittyKey(std::uint32_t c, int modifiers, Action action, std::vector<InputEv
         // Keypad without NumLock: the arrows answer for the arrows, the rest for the keypad.
         struct Entry {
             std::optional<Key> key;
-            std::int32_t code;
+            std::int32_t code = 0;
         };
         static const Entry kEntries[] = {
             {Key::Left, keycode::kLeft},      {Key::Right, keycode::kRight},

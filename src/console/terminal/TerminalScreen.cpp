@@ -21,7 +21,7 @@ constexpr const char* kSyncEnd = "\x1b[?2026l";
 }  // namespace
 
 struct TerminalScreen::Impl {
-    Impl(int fd, const TextConsole& model, TerminalInfo strings)
+    Impl(int fd, const TextConsole& model, const TerminalInfo& strings)
         : fd(fd), model(model), renderer(strings.traits) {
         enterBytes = strings.enterAltScreen + strings.traits.hideCursor + kAskForSize;
         // Ends a frame cut short by a signal, then puts back colours, cursor and main screen.

@@ -10,7 +10,7 @@
 namespace numerion {
 
 class TerminalScreen {
-public:
+  public:
     // fd is the terminal's output; the model is read at every present().
     TerminalScreen(int fd, const TextConsole& model);
     ~TerminalScreen();
@@ -37,7 +37,7 @@ public:
     // Bytes sent so far (for measurements).
     std::size_t bytesSent() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
