@@ -3,110 +3,55 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "console/TextConsole.h"
+#include "console/VirtualPlatform.h"
 #include "console/terminal/Renderer.h"
+#include "frame/Menu.h"
+#include "game/Spielrunde.h"
 
 namespace numerion {
 namespace {
 
-// NUMERION in block letters, each glyph drawn with its own capital, columns 17 to 59.
-constexpr const char* kBanner[5] = {
-    "                NNNN  U  U  MMMM  EEEE  RRRR  I  OOOO  N  N",
-    "                N  N  U  U  M MM  E     R  R  I  O  O  NN N",
-    "                N  N  U  U  M MM  EEEE  RRRR  I  O  O  N NN",
-    "                N  N  U  U  M  M  E     R R   I  O  O  N  N",
-    "                N  N  UUUU  M  M  EEEE  R  R  I  OOOO  N  N",
-};
-
+// The title menu as the player sees it: the menu runs on the virtual platform until the whole
+// banner stands at rows 5 to 9 above the menu lines, and that picture is kept.
 void drawTitle(TextConsole& screen) {
-    screen.setSize(80, 35);
-    screen.clear();
-    screen.locate(1, 1, 0);
-    screen.setColor(12);
-    screen.locate(5, 1);
-    for (const char* row : kBanner)
-        screen.printText(row, Ending::LineBreak);
-    screen.setColor(7);
-    screen.locate(16, 1);
-    screen.printText("     1 = Spielbeginn", Ending::LineBreak);
-    screen.newLine();
-    screen.printText("     2 = Anleitung", Ending::LineBreak);
-    screen.newLine();
-    screen.printText("     3 = Bestenliste ( Top 100 )", Ending::LineBreak);
-    screen.newLine();
-    screen.printText("     4 = Spielende", Ending::LineBreak);
-    screen.newLine();
-    screen.newLine();
-    screen.newLine();
-    screen.printText("     Ein Zahlenspiel fuer die Textkonsole", Ending::LineBreak);
-    screen.newLine();
-    screen.printText("     Nachbau fuer das Terminal", Ending::LineBreak);
+    VirtualPlatform platform;
+    auto state = std::make_unique<ProgramState>();
+    std::optional<TextConsole> shown;
+    platform.onWait([&](double nowMs) {
+        if (shown || platform.row(9).find("UUUU") == std::string::npos ||
+            platform.row(28).find_first_not_of(' ') == std::string::npos) {
+            return;
+        }
+        shown = platform.screen;
+        platform.press(Key::Digit4, nowMs);
+    });
+    platform.screen.setSize(80, 35);
+    platform.screen.clear();
+    platform.screen.locate(1, 1, 0);
+    HAUPTMENUE(platform.io, *state);
+    screen = *shown;
 }
 
-// A room as the game draws it: wall ring, digits on odd cells, 15 mines, the apprentice at
-// row 3 column 2, and the status panel below.
+// Room 1 of a generated castle with its status panel, drawn by the game's own full redraw.
 void drawRoom(TextConsole& screen) {
-    screen.setSize(80, 35);
-    screen.clear();
-    screen.locate(1, 1, 0);
-    screen.setColor(7, 0);
-    screen.clear();
-    unsigned seed = 12345;
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) & 0x7fff;
-    };
-    bool mine[17][51] = {};
-    for (int placed = 0; placed < 15;) {
-        int row = 2 + static_cast<int>(next() % 13);
-        int column = 2 + static_cast<int>(next() % 47);
-        if ((row % 2 == 1 && column % 2 == 1) || mine[row][column]) continue;
-        mine[row][column] = true;
-        ++placed;
-    }
-    for (int row = 0; row < 17; ++row) {
-        for (int column = 0; column < 51; ++column) {
-            if (row == 0 || row == 16 || column == 0 || column == 50) {
-                screen.setColor(6);
-                screen.printText("\xB2");
-                screen.setColor(7);
-            } else if (mine[row][column]) {
-                screen.setColor(5);
-                screen.printText("\x0F");
-                screen.setColor(7);
-            } else if (row % 2 == 1 && column % 2 == 1) {
-                screen.printText(std::string(1, static_cast<char>('1' + next() % 9)));
-            } else {
-                screen.printText(" ");
-            }
-        }
-        screen.newLine();
-    }
-    screen.locate(3, 2);
-    screen.printText("\x01");
-    screen.locate(19, 1);
-    screen.printText("Punkte:");
-    screen.printNumber(0);
-    screen.locate(21, 1);
-    screen.printText("Leben: ");
-    screen.printNumber(3);
-    screen.locate(19, 27);
-    screen.printText("Raum:");
-    screen.printNumber(1);
-    screen.locate(21, 27);
-    screen.printText("verbliebene Zahlen:");
-    screen.printNumber(20000);
-    screen.locate(23, 1);
-    screen.printText("Extra-Leben bei:");
-    screen.printNumber(2500);
-    screen.locate(23, 27);
-    screen.printText("Pausen:");
-    screen.printNumber(3);
-    screen.locate(25, 10);
-    screen.printText("Punkterekord:");
-    screen.printNumber(4711);
+    VirtualPlatform platform;
+    auto castle = std::make_unique<CastleGrid>();
+    MineCandidateList candidates;
+    MineCandidateList workingCopy;
+    GameState game;
+    HighscoreTable highscores;
+    platform.random.randomize(12345);
+    SCHLOSSBAU(platform.random, *castle, candidates, workingCopy);
+    setGameStartValues(game);
+    platform.screen.setSize(80, 35);
+    platform.screen.locate(1, 1, 0);
+    RAUMANZEIGE(platform.io, *castle, game, highscores);
+    screen = platform.screen;
 }
 
 void fullFrame(benchmark::State& state, void (*draw)(TextConsole&), bool utf8) {
