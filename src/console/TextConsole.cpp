@@ -66,8 +66,9 @@ void TextConsole::printGlyphs(std::string_view bytes, Ending ending) {
 }
 
 void TextConsole::printNumber(std::int32_t value, Ending ending) {
-    std::string text =
-        value < 0 ? std::to_string(static_cast<std::int64_t>(value)) : " " + std::to_string(value);
+    // A blank stands where a negative number has its minus sign.
+    std::string text = value < 0 ? std::string() : std::string(" ");
+    text += std::to_string(value);
     if (ending == Ending::LineBreak) {
         text += "\r\n";
         print(text, false);
