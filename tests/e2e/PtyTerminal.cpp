@@ -1,14 +1,17 @@
 #include "e2e/PtyTerminal.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utmp.h>
 #include <vterm.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -136,12 +139,33 @@ void PtyTerminal::start(const std::function<void()>& childBody, const Options& o
     vterm_screen_reset(screen_, 1);
     vterm_output_set_callback(vt_, &PtyTerminalCallbacks::output, this);
 
+    kitty_ = options.kittyKeyboard;
+
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows_);
     size.ws_col = static_cast<unsigned short>(columns_);
-    pid_ = ::forkpty(&master_, nullptr, nullptr, &size);
-    if (pid_ < 0) throw std::runtime_error("PtyTerminal: forkpty failed");
+    int slave = -1;
+    if (::openpty(&master_, &slave, nullptr, nullptr, &size) != 0) {
+        throw std::runtime_error("PtyTerminal: openpty failed");
+    }
+    // Taken before the child exists, so nothing it does can have changed them yet.
+    ::tcgetattr(master_, &modesAtStart_);
+    int errorPipe[2] = {-1, -1};
+    if (options.captureStderr && ::pipe2(errorPipe, O_CLOEXEC) != 0) {
+        throw std::runtime_error("PtyTerminal: pipe failed");
+    }
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::runtime_error("PtyTerminal: fork failed");
     if (pid_ == 0) {
+        ::close(master_);
+        if (::login_tty(slave) != 0) ::_exit(125);
+        if (errorPipe[1] >= 0 && ::dup2(errorPipe[1], STDERR_FILENO) < 0) ::_exit(125);
+        if (options.runAsUser) {
+            const uid_t id = *options.runAsUser;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0) {
+                ::_exit(125);
+            }
+        }
         if (!options.workingDir.empty() && ::chdir(options.workingDir.c_str()) != 0) ::_exit(126);
         ::setenv("TERM", options.term.c_str(), 1);
         ::setenv("LANG", options.lang.c_str(), 1);
@@ -158,6 +182,12 @@ void PtyTerminal::start(const std::function<void()>& childBody, const Options& o
         childBody();
         ::_exit(127);
     }
+    ::close(slave);
+    if (errorPipe[1] >= 0) {
+        ::close(errorPipe[1]);
+        errorPipe_ = errorPipe[0];
+        ::fcntl(errorPipe_, F_SETFL, ::fcntl(errorPipe_, F_GETFL) | O_NONBLOCK);
+    }
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
@@ -169,6 +199,7 @@ PtyTerminal::~PtyTerminal() {
     }
     if (master_ >= 0) ::close(master_);
     master_ = -1;
+    if (errorPipe_ >= 0) ::close(errorPipe_);
     if (vt_ != nullptr) vterm_free(vt_);
 }
 
@@ -176,10 +207,133 @@ void PtyTerminal::send(std::string_view bytes) {
     if (master_ >= 0) writeAll(master_, bytes);
 }
 
+std::string PtyTerminal::kittyEvent(KittyKey key, int event, int modifiers) {
+    std::string bytes = "\x1b[";
+    if (event == 1 && modifiers == 1) {
+        // kitty leaves out what is implied: ESC[49u, and ESC[A for an arrow
+        if (key.final == 'u') bytes += std::to_string(key.code);
+    } else {
+        bytes += std::to_string(key.code) + ';' + std::to_string(modifiers);
+        if (event != 1) bytes += ':' + std::to_string(event);
+    }
+    return bytes + key.final;
+}
+
+void PtyTerminal::press(KittyKey key, int modifiers) {
+    send(kittyEvent(key, 1, modifiers));
+}
+
+void PtyTerminal::repeat(KittyKey key, int modifiers) {
+    send(kittyEvent(key, 2, modifiers));
+}
+
+void PtyTerminal::release(KittyKey key, int modifiers) {
+    send(kittyEvent(key, 3, modifiers));
+}
+
 void PtyTerminal::feed(const char* bytes, std::size_t length) {
     output_.append(bytes, length);
+    if (kitty_) {
+        // The keyboard sequences are handled where they stand in the stream: a query is
+        // answered before libvterm sees (and answers) what follows it, and a push lands on the
+        // stack of the screen in force at that point.
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < length; ++i) {
+            const char c = bytes[i];
+            if (c == '\x1b') {
+                pendingCsi_.assign(1, c);
+                continue;
+            }
+            if (pendingCsi_.empty()) continue;
+            if (pendingCsi_.size() == 1 && c != '[') {
+                pendingCsi_.clear();
+                continue;
+            }
+            pendingCsi_ += c;
+            if (pendingCsi_.size() == 2) continue;
+            if (c >= 0x40 && c <= 0x7E) {
+                const std::string sequence = std::move(pendingCsi_);
+                pendingCsi_.clear();
+                if (c != 'u') continue;
+                vterm_input_write(vt_, bytes + from, i + 1 - from);
+                vterm_screen_flush_damage(screen_);
+                from = i + 1;
+                keyboardSequence(sequence);
+            } else if (static_cast<unsigned char>(c) < 0x20 || pendingCsi_.size() > 64) {
+                pendingCsi_.clear();
+            }
+        }
+        bytes += from;
+        length -= from;
+    }
     vterm_input_write(vt_, bytes, length);
     vterm_screen_flush_damage(screen_);
+}
+
+void PtyTerminal::keyboardSequence(std::string_view sequence) {
+    // sequence: ESC [ leader parameters u
+    const char leader = sequence.size() > 3 ? sequence[2] : '\0';
+    const std::string parameters(sequence.substr(3, sequence.size() - 4));
+    std::vector<int>& stack = altScreen_ ? flagsAlt_ : flagsMain_;
+    const int value = parameters.empty() ? -1 : std::atoi(parameters.c_str());
+    switch (leader) {
+        case '?':
+            ++keyboardQueries_;
+            send("\x1b[?" + std::to_string(keyboardFlags()) + "u");
+            break;
+        case '>':
+            stack.push_back(std::max(value, 0));
+            break;
+        case '<':
+            for (int n = value < 1 ? 1 : value; n > 0 && !stack.empty(); --n)
+                stack.pop_back();
+            break;
+        case '=': {
+            const int flags = std::max(value, 0);
+            const auto semicolon = parameters.find(';');
+            const int mode =
+                semicolon == std::string::npos ? 1 : std::atoi(parameters.c_str() + semicolon + 1);
+            if (stack.empty()) stack.push_back(0);
+            if (mode == 2) {
+                stack.back() |= flags;
+            } else if (mode == 3) {
+                stack.back() &= ~flags;
+            } else {
+                stack.back() = flags;
+            }
+            break;
+        }
+        default:
+            break;  // CSI u without a leader: restore the cursor, libvterm's business
+    }
+}
+
+int PtyTerminal::keyboardFlags() const {
+    const std::vector<int>& stack = altScreen_ ? flagsAlt_ : flagsMain_;
+    return stack.empty() ? 0 : stack.back();
+}
+
+void PtyTerminal::readErrors() {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(errorPipe_, buffer, sizeof buffer);
+        if (n > 0) {
+            errorOutput_.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) {  // every writer is gone
+            ::close(errorPipe_);
+            errorPipe_ = -1;
+        }
+        return;
+    }
+}
+
+termios PtyTerminal::modes() const {
+    termios now{};
+    ::tcgetattr(master_, &now);  // on a master: the modes of its slave side
+    return now;
 }
 
 void PtyTerminal::pump(int ms) {
@@ -188,10 +342,13 @@ void PtyTerminal::pump(int ms) {
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         int wait = static_cast<int>(std::max<long>(0, left.count()));
-        pollfd p{master_, POLLIN, 0};
-        int ready = ::poll(&p, 1, wait);
+        pollfd p[2] = {{master_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
+        const nfds_t count = errorPipe_ >= 0 ? 2 : 1;
+        int ready = ::poll(p, count, wait);
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) return;  // time is up
+        if (count == 2 && p[1].revents != 0) readErrors();
+        if (p[0].revents == 0) continue;
         ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n > 0) {
             feed(buffer, static_cast<std::size_t>(n));
@@ -246,6 +403,12 @@ std::optional<ExitStatus> PtyTerminal::waitExit(int timeoutMs) {
         reap(WNOHANG);
         if (status_) {
             pump(0);  // what it wrote last is still in the pty
+            // The report may still be in the pipe; its end comes once the last writer is gone.
+            const auto errorDeadline = Clock::now() + std::chrono::seconds(5);
+            while (errorPipe_ >= 0 && Clock::now() < errorDeadline) {
+                pollfd p{errorPipe_, POLLIN, 0};
+                if (::poll(&p, 1, 100) > 0) readErrors();
+            }
             return status_;
         }
         if (Clock::now() >= deadline) return std::nullopt;

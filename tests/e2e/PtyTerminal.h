@@ -12,6 +12,7 @@
 // to the program's queries (device attributes and the like) go back to it as input.
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,22 @@ struct ExitStatus {
 
 // The look of one cell. Colour indexes are the terminal's (ANSI: 1 red, 4 blue, 8..15 bright);
 // -1 means the terminal's default colour, -2 a direct RGB colour.
+// A key as a kitty-protocol terminal reports it: CSI code ; modifiers : event final.
+struct KittyKey {
+    int code = 0;
+    char final = 'u';
+};
+inline constexpr KittyKey kKittyUp{1, 'A'};
+inline constexpr KittyKey kKittyDown{1, 'B'};
+inline constexpr KittyKey kKittyRight{1, 'C'};
+inline constexpr KittyKey kKittyLeft{1, 'D'};
+inline constexpr KittyKey kKittyEnter{13, 'u'};
+// A text key by its character ('1', ' ', 'c' ...).
+constexpr KittyKey kittyKey(char c) {
+    return KittyKey{static_cast<unsigned char>(c), 'u'};
+}
+inline constexpr int kKittyCtrl = 5;  // modifiers: 1 + ctrl (4)
+
 struct CellLook {
     std::string text;  // UTF-8 of the cell, " " for an empty cell
     int foreground = -1;
@@ -50,6 +67,13 @@ class PtyTerminal {
         std::string term = "xterm-256color";
         std::string lang = "C.UTF-8";
         std::vector<std::string> extraEnv;  // "NAME=value" entries
+        // Answers the keyboard-protocol query as a kitty-protocol terminal does and keeps the
+        // flag stacks the program pushes and pops (one per screen, as kitty keeps them).
+        bool kittyKeyboard = false;
+        // The program's standard error goes into a pipe read back by errorOutput().
+        bool captureStderr = false;
+        // Runs the program as this user and group (and no others); needs root.
+        std::optional<uid_t> runAsUser;
     };
 
     // Starts argv[0] (looked up in PATH) with the given arguments.
@@ -75,6 +99,15 @@ class PtyTerminal {
     std::optional<ExitStatus> waitExit(int timeoutMs);
     bool running();
 
+    // Key events as a kitty-protocol terminal sends them (event 1 press, 2 repeat, 3 release).
+    void press(KittyKey key, int modifiers = 1);
+    void repeat(KittyKey key, int modifiers = 1);
+    void release(KittyKey key, int modifiers = 1);
+    static std::string kittyEvent(KittyKey key, int event, int modifiers = 1);
+    // Focus reports as a terminal sends them when its window gains or loses the focus.
+    void focusIn() { send("\x1b[I"); }
+    void focusOut() { send("\x1b[O"); }
+
     // Changes the terminal's size; the kernel sends SIGWINCH to the program.
     void resize(int rows, int columns);
 
@@ -93,9 +126,25 @@ class PtyTerminal {
     const std::string& output() const { return output_; }
     pid_t pid() const { return pid_; }
 
+    // What the program wrote to standard error (with captureStderr), complete once it ended.
+    const std::string& errorOutput() const { return errorOutput_; }
+    // The pseudo-terminal's modes now, and as they were before the program started.
+    termios modes() const;
+    const termios& modesAtStart() const { return modesAtStart_; }
+
+    // The keyboard flags in force on the screen shown now (0: none pushed), how many entries
+    // the two screens' stacks hold together, and how often the program asked for the flags.
+    int keyboardFlags() const;
+    int keyboardFlagsPushed() const {
+        return static_cast<int>(flagsMain_.size() + flagsAlt_.size());
+    }
+    int keyboardQueries() const { return keyboardQueries_; }
+
   private:
     void start(const std::function<void()>& childBody, const Options& options);
     void feed(const char* bytes, std::size_t length);
+    void keyboardSequence(std::string_view sequence);
+    void readErrors();
     void reap(int options);
 
     int master_ = -1;
@@ -109,6 +158,14 @@ class PtyTerminal {
     bool cursorVisible_ = true;
     int bells_ = 0;
     std::string output_;
+    termios modesAtStart_{};
+    int errorPipe_ = -1;
+    std::string errorOutput_;
+    bool kitty_ = false;
+    std::string pendingCsi_;  // an unfinished CSI sequence carried into the next read
+    std::vector<int> flagsMain_;
+    std::vector<int> flagsAlt_;
+    int keyboardQueries_ = 0;
 
     friend struct PtyTerminalCallbacks;
 };

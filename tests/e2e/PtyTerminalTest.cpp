@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -83,12 +85,114 @@ TEST(PtyTerminal, FollowsAlternateScreenAndCursorVisibility) {
     EXPECT_EQ(status->code, 0);
 }
 
-TEST(PtyTerminal, AnswersTheDeviceAttributesQueryOfTheProgram) {
-    // The answer arrives as input; the script shows its first bytes with ESC made visible.
-    auto term = shell(
-        "stty -icanon -echo min 1; printf '\\033[c'; "
-        "head -c 3 | tr '\\033' E; printf '|'; sleep 5");
-    ASSERT_TRUE(term.waitForText(1, "E[?|", kTimeout)) << term.screenText();
+// Answers arrive as input; the scripts show them up to the attributes' final 'c', with ESC
+// made visible.
+constexpr const char* kShowAnswer = "IFS= read -r -d c a; printf '%s|' \"$a\" | tr '\\033' E;";
+
+TEST(PtyTerminal, AnswersOnlyTheDeviceAttributesQueryWithoutTheKeyboardProtocol) {
+    auto term = PtyTerminal({"/bin/bash", "-c",
+                             std::string("stty -icanon -echo min 1; printf '\\033[?u\\033[c'; ") +
+                                 kShowAnswer + " sleep 5"},
+                            PtyTerminal::Options{});
+    ASSERT_TRUE(term.waitForText(1, "|", kTimeout)) << term.screenText();
+    EXPECT_EQ(term.rowText(1).rfind("E[?1", 0), 0U) << term.rowText(1);
+    EXPECT_EQ(term.rowText(1).find('u'), std::string::npos) << term.rowText(1);
+    EXPECT_EQ(term.keyboardQueries(), 0);
+}
+
+TEST(PtyTerminal, KeyboardProtocolAnswersBeforeTheAttributesAndKeepsOneFlagStackPerScreen) {
+    PtyTerminal::Options options;
+    options.kittyKeyboard = true;
+    const std::string script =
+        std::string("stty -icanon -echo min 1; printf '\\033[?u\\033[c'; ") + kShowAnswer +
+        "printf '\\033[>11u\\033[?u\\033[c'; " + kShowAnswer +
+        "read -r -n 1 x; printf '\\033[?1049h\\033[>1u\\033[=4;2u'; read -r -n 1 x;"
+        "printf '\\033[<u\\033[?1049l'; read -r -n 1 x; printf '\\033[<5u'; sleep 5";
+    auto term = PtyTerminal({"/bin/bash", "-c", script}, options);
+    ASSERT_TRUE(term.waitFor(
+        [](const PtyTerminal& t) {
+            return std::count(t.output().begin(), t.output().end(), '|') == 2;
+        },
+        kTimeout))
+        << term.screenText();
+    EXPECT_EQ(term.rowText(1).rfind("E[?0uE[?1", 0), 0U) << term.rowText(1);
+    EXPECT_NE(term.rowText(1).find("|E[?11uE[?1"), std::string::npos) << term.rowText(1);
+    EXPECT_EQ(term.keyboardQueries(), 2);
+
+    // The alternate screen starts with a stack of its own; set mode 2 adds bits to the top.
+    term.send("x");
+    ASSERT_TRUE(term.waitFor([](const PtyTerminal& t) { return t.altScreen(); }, kTimeout));
+    ASSERT_TRUE(
+        term.waitFor([](const PtyTerminal& t) { return t.keyboardFlags() == 5; }, kTimeout));
+    EXPECT_EQ(term.keyboardFlagsPushed(), 2);
+
+    term.send("x");
+    ASSERT_TRUE(term.waitFor([](const PtyTerminal& t) { return !t.altScreen(); }, kTimeout));
+    ASSERT_TRUE(
+        term.waitFor([](const PtyTerminal& t) { return t.keyboardFlagsPushed() == 1; }, kTimeout));
+    EXPECT_EQ(term.keyboardFlags(), 11);
+
+    term.send("x");  // popping more than was pushed empties the stack
+    ASSERT_TRUE(
+        term.waitFor([](const PtyTerminal& t) { return t.keyboardFlagsPushed() == 0; }, kTimeout));
+    EXPECT_EQ(term.keyboardFlags(), 0);
+}
+
+TEST(PtyTerminal, KeyEventsHaveTheBytesKittySends) {
+    EXPECT_EQ(PtyTerminal::kittyEvent(kittyKey('1'), 1), "\x1b[49u");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kittyKey('1'), 3), "\x1b[49;1:3u");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kittyKey('1'), 2), "\x1b[49;1:2u");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kittyKey(' '), 3), "\x1b[32;1:3u");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kKittyEnter, 1), "\x1b[13u");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kKittyUp, 1), "\x1b[A");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kKittyUp, 3), "\x1b[1;1:3A");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kKittyLeft, 2), "\x1b[1;1:2D");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kittyKey('c'), 1, kKittyCtrl), "\x1b[99;5u");
+    EXPECT_EQ(PtyTerminal::kittyEvent(kittyKey('c'), 3, kKittyCtrl), "\x1b[99;5:3u");
+
+    auto term = shell("stty -icanon -echo min 1; head -c 10 | od -An -tx1; sleep 5");
+    term.press(kKittyRight);
+    term.release(kittyKey('5'));
+    ASSERT_TRUE(term.waitForText(1, "1b 5b 43 1b 5b 35 33 3b 31 3a", kTimeout))
+        << term.screenText();
+}
+
+TEST(PtyTerminal, KeepsStandardErrorApartWhenAsked) {
+    PtyTerminal::Options options;
+    options.captureStderr = true;
+    auto term = shell("printf 'oben'; printf 'Fehler\\nzwei' >&2; exit 4", options);
+    auto status = term.waitExit(kTimeout);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(status->code, 4);
+    EXPECT_EQ(term.errorOutput(), "Fehler\nzwei");
+    EXPECT_EQ(term.screenText().find("Fehler"), std::string::npos) << term.screenText();
+    EXPECT_EQ(term.rowText(1).substr(0, 4), "oben");
+
+    auto shared = shell("printf 'Fehler' >&2; exit 0");  // by default it is on the terminal
+    ASSERT_TRUE(shared.waitExit(kTimeout).has_value());
+    EXPECT_EQ(shared.rowText(1).substr(0, 6), "Fehler");
+    EXPECT_EQ(shared.errorOutput(), "");
+}
+
+TEST(PtyTerminal, ReportsTheModesBeforeTheStartAndAsTheProgramLeftThem) {
+    auto term = shell("stty raw -echo; printf 'roh'; exit 0");
+    EXPECT_TRUE(term.modesAtStart().c_lflag & ECHO);
+    EXPECT_TRUE(term.modesAtStart().c_lflag & ICANON);
+    ASSERT_TRUE(term.waitExit(kTimeout).has_value());
+    ASSERT_TRUE(term.waitForText(1, "roh", kTimeout));
+    // Still readable once the program is gone, and still as it set them.
+    EXPECT_FALSE(term.modes().c_lflag & ECHO);
+    EXPECT_FALSE(term.modes().c_lflag & ICANON);
+    EXPECT_TRUE(term.modesAtStart().c_lflag & ECHO);
+}
+
+TEST(PtyTerminal, RunsTheProgramAsAnotherUser) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can change its user";
+    PtyTerminal::Options options;
+    options.runAsUser = 65534;
+    auto term = shell("printf '%s:%s:%s' \"$(id -u)\" \"$(id -g)\" \"$(id -G)\"; exit 0", options);
+    ASSERT_TRUE(term.waitExit(kTimeout).has_value());
+    EXPECT_EQ(term.rowText(1).rfind("65534:65534:65534 ", 0), 0U) << term.rowText(1);
 }
 
 TEST(PtyTerminal, PassesKeysSentToTheProgram) {
