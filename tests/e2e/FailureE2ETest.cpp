@@ -1,0 +1,138 @@
+// The real program's ways out through a fatal error: the report on standard error, the exit
+// status, and the terminal given back as it was, for a legacy and a kitty-protocol terminal.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "e2e/GameDriver.h"
+#include "e2e/PtyTerminal.h"
+
+namespace numerion::e2e {
+namespace {
+
+class FailureE2ETest : public ::testing::TestWithParam<bool> {
+  protected:
+    bool kitty() const { return GetParam(); }
+
+    PtyTerminal::Options options() const {
+        PtyTerminal::Options o;
+        o.workingDir = dir_.path().string();
+        o.kittyKeyboard = kitty();
+        o.captureStderr = true;
+        return o;
+    }
+
+    static void waitForMenu(PtyTerminal& term) {
+        ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
+    }
+
+    // The program ended with this status and report and gave the terminal back.
+    void expectFatalEnd(PtyTerminal& term, int status, const std::string& report) const {
+        const auto ended = term.waitExit(kE2eTimeout);
+        ASSERT_TRUE(ended.has_value()) << term.screenText();
+        EXPECT_TRUE(ended->exited) << "signal " << ended->signal;
+        EXPECT_EQ(ended->code, status);
+        EXPECT_EQ(term.errorOutput(), report);
+        expectTerminalGivenBack(term);
+        if (kitty()) {
+            // Otherwise the popped protocol would prove nothing.
+            EXPECT_EQ(term.keyboardQueries(), 1);
+            EXPECT_NE(term.output().find("\x1b[>11u"), std::string::npos) << "never pushed";
+        }
+    }
+
+    ScratchDir dir_;
+};
+
+TEST_P(FailureE2ETest, ADirectoryNamedLikeTheHighscoreFileEndsTheStartWithFileNotFound) {
+    std::filesystem::create_directory(dir_.path() / "Highscore.rnk");
+    PtyTerminal term({NUMERION_BINARY}, options());
+    expectFatalEnd(term, 2,
+                   "\nAborting due to runtime error 2 (file not found) at line 41 of "
+                   "Numerion::()\n\n");
+    EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "Highscore.rnk"));
+}
+
+TEST_P(FailureE2ETest, CtrlCInTheMenuIsTheInterruptError) {
+    PtyTerminal term({NUMERION_BINARY}, options());
+    waitForMenu(term);
+    if (kitty()) {
+        // With the protocol Ctrl+C comes as key events, after the Ctrl key itself.
+        term.press(KittyKey{57442, 'u'}, kKittyCtrl);
+        term.press(kittyKey('c'), kKittyCtrl);
+    } else {
+        term.send("\x03");  // the terminal driver turns it into SIGINT
+    }
+    expectFatalEnd(
+        term, 9, "\nAborting due to runtime error 9 (\"interrupted\" signal) in Numerion::()\n\n");
+}
+
+TEST_P(FailureE2ETest, ATerminationRequestIsItsOwnError) {
+    PtyTerminal term({NUMERION_BINARY}, options());
+    waitForMenu(term);
+    ASSERT_EQ(::kill(term.pid(), SIGTERM), 0);
+    expectFatalEnd(
+        term, 13,
+        "\nAborting due to runtime error 13 (\"termination request\" signal) in Numerion::()\n\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminals, FailureE2ETest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Kitty" : "Legacy";
+                         });
+
+// A file that can only be read loads; the first qualifying game then fails at the write of its
+// save, after the name entry, and the file stays as it was.
+TEST(ReadOnlyHighscoreE2ETest, AQualifyingGameFailsAtTheWriteAndLeavesTheFileAlone) {
+    ScratchDir dir;
+    const auto file = dir.path() / "Highscore.rnk";
+    const std::vector<char> zeros(4400, '\0');  // 100 empty places: any point qualifies
+    std::ofstream(file, std::ios::binary).write(zeros.data(), static_cast<long>(zeros.size()));
+    namespace fs = std::filesystem;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    options.captureStderr = true;
+    if (::geteuid() == 0) {
+        // Root writes whatever the modes say: play as nobody, in a directory it may enter.
+        options.runAsUser = 65534;
+        fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+    }
+    PtyTerminal term({NUMERION_BINARY}, options);
+    Keyboard keys(term, false);
+    ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
+    ASSERT_TRUE(keys.tap('1', [](const PtyTerminal& t) {
+        return t.rowText(21).find("Leben:  3") != std::string::npos;
+    })) << term.screenText();
+    EXPECT_NE(term.rowText(25).find("Punkterekord: 0"), std::string::npos) << term.rowText(25);
+    loseAllLivesOnTheTopWall(term, keys);
+    ASSERT_TRUE(keys.tap('5', [](const PtyTerminal& t) {
+        return t.rowText(3).find("Du hast es in die Bestenliste geschafft") != std::string::npos;
+    })) << term.screenText();
+    ASSERT_TRUE(
+        term.waitFor([](const PtyTerminal& t) { return highlightAt(t, 14, 25); }, kE2eTimeout));
+    term.pump(kTapGapMs);
+    moveHighlightTo(term, keys, 30, 41);  // END
+    term.send("\r");
+
+    const auto ended = term.waitExit(kE2eTimeout);
+    ASSERT_TRUE(ended.has_value()) << term.screenText();
+    EXPECT_EQ(ended->code, 3);
+    EXPECT_EQ(term.errorOutput(),
+              "\nAborting due to runtime error 3 (file I/O error) at line 339 of Numerion::()\n\n");
+    EXPECT_EQ(term.screenText().find("Bestenliste ( Top 100 )"), std::string::npos)
+        << "no list after a failed save";
+    expectTerminalGivenBack(term);
+    EXPECT_EQ(fileBytes(file), zeros);
+}
+
+}  // namespace
+}  // namespace numerion::e2e
