@@ -1,0 +1,148 @@
+// The real program under a kitty-protocol terminal: keys come as press and release events,
+// focus reports make held keys read as up, and a whole round ends with the protocol popped.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "e2e/GameDriver.h"
+#include "e2e/PtyTerminal.h"
+
+namespace numerion::e2e {
+namespace {
+
+// Terminal colour indexes of the room: walls brown (shown as yellow), mines magenta, the rest
+// light grey.
+constexpr int kWallColour = 3;
+constexpr int kMineColour = 5;
+constexpr int kGrey = 7;
+
+// The room as the screen shows it: glyphs and colours of every cell of rows 1..17, columns
+// 1..51. Returns the number of digits and mines seen.
+void expectRoomDrawn(const PtyTerminal& term, int& digits, int& mines) {
+    digits = 0;
+    mines = 0;
+    for (int row = 1; row <= 17; ++row) {
+        for (int column = 1; column <= 51; ++column) {
+            const CellLook look = term.cell(row, column);
+            const bool ring = row == 1 || row == 17 || column == 1 || column == 51;
+            SCOPED_TRACE("row " + std::to_string(row) + ", column " + std::to_string(column));
+            if (look.text == "▓") {
+                EXPECT_EQ(look.foreground, kWallColour);
+            } else if (look.text == "☼") {
+                EXPECT_FALSE(ring);
+                EXPECT_EQ(look.foreground, kMineColour);
+                ++mines;
+            } else if (look.text.size() == 1 && look.text[0] >= '1' && look.text[0] <= '9') {
+                EXPECT_FALSE(ring);
+                EXPECT_EQ(look.foreground, kGrey);
+                ++digits;
+            } else if (row == 3 && column == 2) {
+                EXPECT_EQ(look.text, "☺");
+                EXPECT_EQ(look.foreground, kGrey);
+            } else {
+                EXPECT_EQ(look.text, " ");
+            }
+        }
+    }
+    // The corners are always wall; the rest of the ring is wall or an opening.
+    EXPECT_EQ(term.cell(1, 1).text, "▓");
+    EXPECT_EQ(term.cell(17, 51).text, "▓");
+}
+
+void putLittleEndian(std::vector<char>& bytes, std::int32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF));
+}
+
+TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
+    ScratchDir dir;
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    options.kittyKeyboard = true;
+    PtyTerminal term({NUMERION_BINARY}, options);
+    Keyboard keys(term, true);
+
+    ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
+    EXPECT_EQ(term.keyboardQueries(), 1);
+    EXPECT_TRUE(term.altScreen());
+    EXPECT_EQ(term.keyboardFlags(), 11) << "pushed on the alternate screen";
+    const std::vector<char> before = fileBytes(dir.path() / "Highscore.rnk");
+    ASSERT_EQ(before.size(), 4400U);
+
+    // Held while the window has no focus, 1 reads as up; once the focus is back it is down.
+    term.focusOut();
+    term.press(kittyKey('1'));
+    term.pump(1000);
+    EXPECT_NE(term.rowText(16).find("1 = Spielbeginn"), std::string::npos) << term.screenText();
+    EXPECT_EQ(term.rowText(21).find("Leben:"), std::string::npos);
+    term.focusIn();
+    ASSERT_TRUE(term.waitForText(21, "Leben:  3", kE2eTimeout)) << term.screenText();
+    term.release(kittyKey('1'));
+
+    ASSERT_TRUE(
+        term.waitFor([](const PtyTerminal& t) { return t.cell(3, 2).text == "☺"; }, kE2eTimeout));
+    ASSERT_TRUE(term.waitForText(25, "Punkterekord: 0", kE2eTimeout)) << term.screenText();
+    int digits = 0;
+    int mines = 0;
+    expectRoomDrawn(term, digits, mines);
+    EXPECT_EQ(digits, 200);
+    EXPECT_EQ(mines, 15);
+    EXPECT_EQ(term.rowText(19).substr(0, 9), "Punkte: 0");
+    EXPECT_EQ(term.rowText(19).substr(26, 7), "Raum: 1");
+    EXPECT_EQ(term.rowText(21).substr(0, 9), "Leben:  3");
+    EXPECT_EQ(term.rowText(21).substr(26, 25), "verbliebene Zahlen: 20000");
+    EXPECT_EQ(term.rowText(23).substr(0, 21), "Extra-Leben bei: 2500");
+    EXPECT_EQ(term.rowText(23).substr(26, 9), "Pausen: 3");
+    EXPECT_EQ(term.rowText(25).substr(9, 15), "Punkterekord: 0");
+
+    loseAllLivesOnTheTopWall(term, keys);
+    const int points = pointsShown(term);
+    EXPECT_NE(term.rowText(21).find("verbliebene Zahlen: 19999"), std::string::npos)
+        << term.rowText(21);
+
+    ASSERT_TRUE(keys.tap('5', [](const PtyTerminal& t) {
+        return t.rowText(3).find("Du hast es in die Bestenliste geschafft") != std::string::npos;
+    })) << term.screenText();
+    ASSERT_TRUE(
+        term.waitFor([](const PtyTerminal& t) { return highlightAt(t, 14, 25); }, kE2eTimeout));
+    moveHighlightTo(term, keys, 30, 41);  // END, with no name typed
+    ASSERT_TRUE(keys.tap('\r', [](const PtyTerminal& t) {
+        return t.rowText(26).rfind("    10.", 0) == 0;
+    })) << term.screenText();
+    EXPECT_NE(term.rowText(29).find("<<<<  Dein Platz  : 1."), std::string::npos)
+        << term.screenText();
+    EXPECT_NE(term.rowText(30).find("<<<<  Deine Punkte: " + std::to_string(points)),
+              std::string::npos);
+    const std::string place1 = term.rowText(8);
+    EXPECT_EQ(place1.rfind("    1.         " + std::to_string(points), 0), 0U) << place1;
+    EXPECT_EQ(place1.substr(28, 15), std::string(15, ' ')) << place1;
+    EXPECT_EQ(place1.substr(56, 21).find_last_not_of(' '), 20U) << "date and time" << place1;
+
+    // The file: the new record, then the old places 1..99 one further down.
+    std::vector<char> expected;
+    putLittleEndian(expected, points);
+    expected.insert(expected.end(), 15, ' ');
+    expected.push_back('\0');
+    const std::string dateTime = place1.substr(56, 21);
+    expected.insert(expected.end(), dateTime.begin(), dateTime.end());
+    expected.insert(expected.end(), 3, '\0');
+    expected.insert(expected.end(), before.begin(), before.end() - 44);
+    EXPECT_EQ(fileBytes(dir.path() / "Highscore.rnk"), expected);
+
+    ASSERT_TRUE(keys.tap(' ', [](const PtyTerminal& t) {
+        return t.rowText(22).find("4 = Spielende") != std::string::npos;
+    })) << term.screenText();
+    EXPECT_EQ(term.keyboardFlags(), 11);
+    term.press(kittyKey('4'));
+    const auto status = term.waitExit(kE2eTimeout);
+    ASSERT_TRUE(status.has_value()) << term.screenText();
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
+    expectTerminalGivenBack(term);
+}
+
+}  // namespace
+}  // namespace numerion::e2e
