@@ -416,6 +416,13 @@ std::optional<ExitStatus> PtyTerminal::waitExit(int timeoutMs) {
     }
 }
 
+std::optional<ExitStatus> PtyTerminal::hangUp(int timeoutMs) {
+    pump(0);  // what it wrote before still shows
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+    return waitExit(timeoutMs);
+}
+
 bool PtyTerminal::running() {
     reap(WNOHANG);
     return !status_;

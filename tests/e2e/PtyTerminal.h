@@ -98,6 +98,9 @@ class PtyTerminal {
     // Waits until the program ends; nullopt when it still runs after timeoutMs.
     std::optional<ExitStatus> waitExit(int timeoutMs);
     bool running();
+    // Shuts the terminal as a closed window does: the master side goes, the program gets its
+    // hang-up and nothing it writes afterwards is read. Then waits as waitExit does.
+    std::optional<ExitStatus> hangUp(int timeoutMs);
 
     // Key events as a kitty-protocol terminal sends them (event 1 press, 2 repeat, 3 release).
     void press(KittyKey key, int modifiers = 1);
