@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -53,6 +54,22 @@ class ScratchDir {
 inline std::vector<char> fileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The highscore file after a game took place 1: its record (points little-endian, the name
+// and the date as zero-ended texts, two bytes of padding), then the old places 1..99.
+inline std::vector<char> fileWithNewFirstPlace(const std::vector<char>& before, std::int32_t points,
+                                               const std::string& name,
+                                               const std::string& dateTime) {
+    std::vector<char> bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(points) >> (8 * i)) & 0xFF));
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    bytes.push_back('\0');
+    bytes.insert(bytes.end(), dateTime.begin(), dateTime.end());
+    bytes.insert(bytes.end(), 3, '\0');
+    if (before.size() >= 44) bytes.insert(bytes.end(), before.begin(), before.end() - 44);
+    return bytes;
 }
 
 // Types the game's keys the way one kind of terminal does. A legacy terminal sends presses

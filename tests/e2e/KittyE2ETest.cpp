@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -50,11 +49,6 @@ void expectRoomDrawn(const PtyTerminal& term, int& digits, int& mines) {
     // The corners are always wall; the rest of the ring is wall or an opening.
     EXPECT_EQ(term.cell(1, 1).text, "▓");
     EXPECT_EQ(term.cell(17, 51).text, "▓");
-}
-
-void putLittleEndian(std::vector<char>& bytes, std::int32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF));
 }
 
 TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
@@ -121,16 +115,8 @@ TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
     EXPECT_EQ(place1.substr(28, 15), std::string(15, ' ')) << place1;
     EXPECT_EQ(place1.substr(56, 21).find_last_not_of(' '), 20U) << "date and time" << place1;
 
-    // The file: the new record, then the old places 1..99 one further down.
-    std::vector<char> expected;
-    putLittleEndian(expected, points);
-    expected.insert(expected.end(), 15, ' ');
-    expected.push_back('\0');
-    const std::string dateTime = place1.substr(56, 21);
-    expected.insert(expected.end(), dateTime.begin(), dateTime.end());
-    expected.insert(expected.end(), 3, '\0');
-    expected.insert(expected.end(), before.begin(), before.end() - 44);
-    EXPECT_EQ(fileBytes(dir.path() / "Highscore.rnk"), expected);
+    EXPECT_EQ(fileBytes(dir.path() / "Highscore.rnk"),
+              fileWithNewFirstPlace(before, points, std::string(15, ' '), place1.substr(56, 21)));
 
     ASSERT_TRUE(keys.tap(' ', [](const PtyTerminal& t) {
         return t.rowText(22).find("4 = Spielende") != std::string::npos;

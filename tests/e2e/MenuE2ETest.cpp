@@ -37,7 +37,7 @@ class MenuE2ETest : public ::testing::Test {
     std::filesystem::path dir_;
 };
 
-TEST_F(MenuE2ETest, ShowsTheTitleOpensTheInstructionsAndEndsOnKey4RestoringTheTerminal) {
+TEST_F(MenuE2ETest, ShowsTheTitleOpensTheInstructionsAndTheListAndEndsOnKey4RestoringTheTerminal) {
     PtyTerminal term({NUMERION_BINARY}, dir_.string());
 
     // A whole cycle has run once the menu lines stand; the banner is then assembled at the
@@ -71,6 +71,22 @@ TEST_F(MenuE2ETest, ShowsTheTitleOpensTheInstructionsAndEndsOnKey4RestoringTheTe
     term.send(" ");
     ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kTimeout)) << term.screenText();
     EXPECT_EQ(term.rowText(35).find("zurueck"), std::string::npos);
+
+    // The list of a new file: a hundred places at 0 points; from the menu no own place.
+    term.send("3");
+    ASSERT_TRUE(term.waitFor(
+        [](const PtyTerminal& t) { return t.rowText(26).rfind("    10.", 0) == 0; }, kTimeout))
+        << term.screenText();
+    EXPECT_NE(term.screenText().find("Platz     Punkte           Spielername"), std::string::npos)
+        << term.screenText();
+    const std::string place1 = term.rowText(8);
+    EXPECT_EQ(place1.rfind("    1.         0", 0), 0U) << place1;
+    EXPECT_EQ(place1.substr(28, 15), "===============") << place1;
+    EXPECT_EQ(term.screenText().find("Dein Platz"), std::string::npos) << term.screenText();
+    term.pump(400);  // apart from the Space that opened the instructions
+    term.send(" ");
+    ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kTimeout)) << term.screenText();
+    EXPECT_EQ(term.screenText().find("Spielername"), std::string::npos) << term.screenText();
 
     const int bellsBefore = term.bellCount();
     term.send("4");
