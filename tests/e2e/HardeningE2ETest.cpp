@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "e2e/GameDriver.h"
 #include "e2e/PtyTerminal.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -32,9 +35,11 @@
 namespace numerion::e2e {
 namespace {
 
-constexpr int kTimeout = 20000;
+constexpr int kTimeout = kE2eTimeout;
 constexpr const char* kUp = "\x1b[A";
 constexpr const char* kDown = "\x1b[B";
+constexpr const char* kLeft = "\x1b[D";
+constexpr const char* kRight = "\x1b[C";
 constexpr const char* kWall = "▓";
 constexpr const char* kApprentice = "☺";
 
@@ -278,18 +283,46 @@ double flood(PtyTerminal& term, KeyFlood& keys, int tokens) {
     return tokens / took.count();
 }
 
+// A highscore file of five results and 95 empty places, record by record as the game
+// stores them: points (little-endian), name (16 bytes), date and time (22), 2 spare.
+constexpr std::size_t kRecordSize = 44;
+constexpr std::size_t kFileSize = 100 * kRecordSize;
+
+std::vector<char> preparedHighscores() {
+    struct Result {
+        std::int32_t points;
+        const char* name;
+        const char* dateTime;
+    };
+    static constexpr std::array<Result, 5> kResults{
+        {{4711, "Zauberlehrling", "01.02.2023 - 10:11:12"},
+         {815, "Ottokar", "24.12.2022 - 18:00:00"},
+         {97, "Bert", "03.03.2021 - 03:03:03"},
+         {12, "Wieland", "30.06.2020 - 23:59:59"},
+         {10, "Ida", "01.01.2020 - 00:00:01"}}};
+    std::vector<char> bytes(kFileSize, '\0');
+    for (std::size_t place = 0; place < 100; ++place) {
+        char* record = bytes.data() + place * kRecordSize;
+        Result result{0, "===============", "05.05.2019 - 05:05:05"};
+        if (place < kResults.size()) result = kResults[place];
+        for (int i = 0; i < 4; ++i)
+            record[i] =
+                static_cast<char>((static_cast<std::uint32_t>(result.points) >> (8 * i)) & 0xFF);
+        std::memcpy(record + 4, result.name, std::strlen(result.name));
+        std::memcpy(record + 20, result.dateTime, std::strlen(result.dateTime));
+    }
+    return bytes;
+}
+
+// The report of a hang-up on standard error, and nothing a sanitizer would have added.
+void expectHangUpReport(const std::string& errors) {
+    EXPECT_NE(errors.find("Aborting due to runtime error 13"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("Sanitizer"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("runtime error:"), std::string::npos) << errors;
+}
+
 class HardeningE2ETest : public ::testing::Test {
   protected:
-    HardeningE2ETest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "numerion-e2e-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
-    }
-    ~HardeningE2ETest() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
     static void waitForMenu(PtyTerminal& term) {
         ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kTimeout)) << term.screenText();
     }
@@ -303,11 +336,53 @@ class HardeningE2ETest : public ::testing::Test {
             << term.screenText();
     }
 
-    std::filesystem::path dir_;
+    PtyTerminal::Options options() const {
+        PtyTerminal::Options o;
+        o.workingDir = dir_.path().string();
+        o.captureStderr = true;
+        return o;
+    }
+
+    void prepareHighscores() {
+        const std::vector<char> bytes = preparedHighscores();
+        std::ofstream file(dir_.path() / "Highscore.rnk", std::ios::binary);
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // Loses the lives left at the start (Up over the digit above into the top wall, Left into
+    // the left wall, Up again ...), takes the banner away with 5 and waits for the name entry.
+    // Returns the points.
+    static int loseTheRestAndReachTheNameEntry(PtyTerminal& term, int livesLeft) {
+        for (int lives = livesLeft - 1; lives >= 0; --lives) {
+            // Never one key twice in a row: two taps close together read as a held key.
+            term.send((livesLeft - 1 - lives) % 2 == 0 ? kUp : kLeft);
+            const std::string line = "Leben:  " + std::to_string(lives);
+            EXPECT_TRUE(term.waitForText(21, line, kTimeout)) << term.screenText();
+            if (lives > 0) {
+                EXPECT_TRUE(term.waitFor(
+                    [](const PtyTerminal& t) { return t.cell(3, 2).text == kApprentice; },
+                    kTimeout))
+                    << term.screenText();
+            }
+        }
+        const int points = std::atoi(term.rowText(19).c_str() + std::strlen("Punkte:"));
+        EXPECT_TRUE(term.waitForText(32, "Druecke Taste 5 zur Fortsetzung!", kTimeout))
+            << term.screenText();
+        term.send("5");
+        EXPECT_TRUE(term.waitFor(
+            [](const PtyTerminal& t) { return t.cell(14, 25).background == kHighlight; }, kTimeout))
+            << term.screenText();
+        return points;
+    }
+
+    ScratchDir dir_;
 };
 
-TEST_F(HardeningE2ETest, ResizeStormWhileWalkingEndsInTheWholeRoomAndPanelAndTheGameGoesOn) {
-    PtyTerminal term({NUMERION_BINARY}, dir_.string());
+TEST_F(HardeningE2ETest,
+       ResizeStormWhileWalkingEndsInTheWholeRoomThenAHangUpAtTheNameSavesNothing) {
+    prepareHighscores();
+    const std::vector<char> highscores = fileBytes(dir_.path() / "Highscore.rnk");
+    PtyTerminal term({NUMERION_BINARY}, options());
     waitForMenu(term);
     startGame(term);
     const Picture before = pictureOf(term);
@@ -369,58 +444,48 @@ TEST_F(HardeningE2ETest, ResizeStormWhileWalkingEndsInTheWholeRoomAndPanelAndThe
     std::printf("[ storm    ] %d size changes, %zu full repaints\n", changes, repaints);
     EXPECT_GT(repaints, 1U) << "the program saw the changes";
 
-    // Keys still work: Up runs into the top wall (over the digit above, if still there).
-    term.send(kUp);
-    ASSERT_TRUE(term.waitForText(21, "Leben:  1", kTimeout)) << term.screenText();
-    EXPECT_TRUE(term.running());
+    // The game goes on: the keys still work, down to the name entry. There the terminal is
+    // closed: the program ends as asked to, and the file is as it was.
+    loseTheRestAndReachTheNameEntry(term, 2);
+    const auto status = term.hangUp(kTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
+    EXPECT_TRUE(status->exited && status->code == 13);
+    expectHangUpReport(term.errorOutput());
+    EXPECT_EQ(fileBytes(dir_.path() / "Highscore.rnk"), highscores);
 }
 
-TEST_F(HardeningE2ETest, ResizeStormOnTheInstructionsEndsInTheWholePageThatStillAnswers) {
-    PtyTerminal term({NUMERION_BINARY}, dir_.string());
+TEST_F(HardeningE2ETest,
+       KeyFloodsAndAResizeStormLeaveMenuInstructionsAndGameAnsweringInBoundedMemory) {
+    PtyTerminal term({NUMERION_BINARY}, options());
     waitForMenu(term);
+    const long rssAtStart = statusKb(term.pid(), "VmRSS");
+
+    KeyFlood menuKeys(true, 1);
+    const double menuRate = flood(term, menuKeys, 10000);
+    ASSERT_TRUE(term.running());
+    const long rssAfterMenu = statusKb(term.pid(), "VmRSS");
+    // Still the menu, and it still takes a choice.
     term.send("2");
     ASSERT_TRUE(term.waitForText(35, " << mit Leertaste geht es zurueck >>", kTimeout))
         << term.screenText();
-    const Picture before = pictureOf(term);
 
+    // A storm on a page that waits for a key: the page comes back whole and still answers.
+    const Picture page = pictureOf(term);
     std::mt19937 random(7);
     resizeStorm(term, random, 300);
     const auto nothing = [](int, int) { return false; };
     ASSERT_TRUE(term.waitFor(
         [&](const PtyTerminal& t) {
-            return t.rows() == 35 && differences(t, before, nothing).empty();
+            return t.rows() == 35 && differences(t, page, nothing).empty();
         },
         kTimeout))
-        << differences(term, before, nothing) << term.screenText();
-
-    term.send(" ");
-    waitForMenu(term);
-    term.send("4");
-    const auto status = term.waitExit(kTimeout);
-    ASSERT_TRUE(status.has_value()) << term.screenText();
-    EXPECT_TRUE(status->exited && status->code == 0);
-    EXPECT_FALSE(term.altScreen());
-    EXPECT_TRUE(term.cursorVisible());
-}
-
-TEST_F(HardeningE2ETest, KeyFloodsInTheMenuAndAGameLeaveItAnsweringWithBoundedMemory) {
-    PtyTerminal term({NUMERION_BINARY}, dir_.string());
-    waitForMenu(term);
-    const long rssAtStart = statusKb(term.pid(), "VmRSS");
-
-    KeyFlood menuKeys(true, 1);
-    const double menuRate = flood(term, menuKeys, 20000);
-    ASSERT_TRUE(term.running());
-    const long rssAfterMenu = statusKb(term.pid(), "VmRSS");
-    // Still the menu, and it still takes a choice.
-    term.send("2");
-    ASSERT_TRUE(term.waitForText(35, "zurueck", kTimeout)) << term.screenText();
+        << differences(term, page, nothing) << term.screenText();
     term.send(" ");
     waitForMenu(term);
 
     startGame(term);
     KeyFlood gameKeys(false, 2);
-    const double gameRate = flood(term, gameKeys, 20000);
+    const double gameRate = flood(term, gameKeys, 10000);
     ASSERT_TRUE(term.running());
     // None of the flood was a move: the apprentice still stands at the start with 3 lives,
     // and the next key moves him.
@@ -445,8 +510,88 @@ TEST_F(HardeningE2ETest, KeyFloodsInTheMenuAndAGameLeaveItAnsweringWithBoundedMe
     ASSERT_TRUE(status.has_value()) << term.screenText();
     EXPECT_TRUE(status->exited);
     EXPECT_EQ(status->code, 13);
-    EXPECT_FALSE(term.altScreen());
-    EXPECT_TRUE(term.cursorVisible());
+    expectTerminalGivenBack(term);
+    expectHangUpReport(term.errorOutput());
+}
+
+TEST_F(HardeningE2ETest, ClosedTerminalDuringAWalkEndsTheGameAsTerminatedAndLeavesTheListAlone) {
+    prepareHighscores();
+    const std::vector<char> before = fileBytes(dir_.path() / "Highscore.rnk");
+    PtyTerminal term({NUMERION_BINARY}, options());
+    waitForMenu(term);
+    startGame(term);
+    term.send(kDown);
+    ASSERT_TRUE(term.waitFor([](const PtyTerminal& t) { return t.cell(3, 2).text != kApprentice; },
+                             kTimeout))
+        << term.screenText();
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto status = term.hangUp(kTimeout);
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
+    std::printf("[ hang-up  ] game ended %.0f ms after the terminal closed\n", took.count());
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 13);
+    expectHangUpReport(term.errorOutput());
+    EXPECT_EQ(fileBytes(dir_.path() / "Highscore.rnk"), before);
+}
+
+TEST_F(HardeningE2ETest, ClosedTerminalRightAfterASaveKeepsTheNewResultAndAllTheOldOnes) {
+    prepareHighscores();
+    const std::vector<char> before = fileBytes(dir_.path() / "Highscore.rnk");
+    PtyTerminal term({NUMERION_BINARY}, options());
+    waitForMenu(term);
+    startGame(term);
+    const int points = loseTheRestAndReachTheNameEntry(term, 3);
+    ASSERT_GT(points, 0);
+    // An empty name: straight to END (row 30, column 41), never one key twice in a row
+    // until the last column is reached; the bottom row stops any Down too many.
+    while (findHighlight(term) != std::pair{30, 41}) {
+        const auto [row, column] = findHighlight(term);
+        ASSERT_NE(row, 0) << term.screenText();
+        term.send(column < 41 && row % 4 == 2 ? kRight : kDown);
+        ASSERT_TRUE(term.waitFor(
+            [&](const PtyTerminal& t) {
+                const auto now = findHighlight(t);
+                return now.first != 0 && now != std::pair{row, column};
+            },
+            kTimeout))
+            << term.screenText();
+    }
+    term.send("\r");
+    // The list comes after the save.
+    // One digit's worth: below the 10 points of place 5, above the empty places.
+    ASSERT_LE(points, 9);
+    const int place = 6;
+    ASSERT_TRUE(
+        term.waitForText(29, "<<<<  Dein Platz  : " + std::to_string(place) + ".", kTimeout))
+        << term.screenText();
+    const auto status = term.hangUp(kTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
+    EXPECT_TRUE(status->exited && status->code == 13);
+    expectHangUpReport(term.errorOutput());
+
+    // Places above the new one as they were, the new one, the rest one place down. Its date
+    // and time are the game's end, taken from the file once their form is checked.
+    const std::vector<char> after = fileBytes(dir_.path() / "Highscore.rnk");
+    ASSERT_EQ(after.size(), kFileSize);
+    const std::size_t at = static_cast<std::size_t>(place - 1) * kRecordSize;
+    const std::string date(after.begin() + static_cast<std::ptrdiff_t>(at + 20),
+                           after.begin() + static_cast<std::ptrdiff_t>(at + 41));
+    for (std::size_t i : {0U, 1U, 3U, 4U, 6U, 7U, 8U, 9U, 13U, 14U, 16U, 17U, 19U, 20U})
+        EXPECT_TRUE(date[i] >= '0' && date[i] <= '9') << i << " of " << date;
+    EXPECT_EQ(date.substr(10, 3), " - ");
+    std::vector<char> expected(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(at));
+    for (int i = 0; i < 4; ++i)
+        expected.push_back(
+            static_cast<char>((static_cast<std::uint32_t>(points) >> (8 * i)) & 0xFF));
+    expected.insert(expected.end(), 15, ' ');  // the empty name, filled up with blanks
+    expected.push_back('\0');
+    expected.insert(expected.end(), date.begin(), date.end());
+    expected.insert(expected.end(), 3, '\0');
+    expected.insert(expected.end(), before.begin() + static_cast<std::ptrdiff_t>(at),
+                    before.end() - static_cast<std::ptrdiff_t>(kRecordSize));
+    EXPECT_EQ(after, expected);
 }
 
 }  // namespace
