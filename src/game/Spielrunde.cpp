@@ -2,6 +2,8 @@
 // last digit is collected or the last life is gone.
 #include "game/Spielrunde.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace numerion {
@@ -21,6 +23,10 @@ enum Direction : std::int32_t {
     kMoveLeft = 3,
     kMoveRight = 4
 };
+
+double nowMs(KeyInput& keys) {
+    return keys.timerSeconds() * 1000.0;
+}
 
 void drawApprentice(TextConsole& screen, const GameState& game) {
     screen.locate(game.playerRow, game.playerColumn);
@@ -164,8 +170,18 @@ void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game,
 GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
                  const HighscoreTable& highscores) {
     KeyInput& keys = io.keys;
+    // The ticks keep a 90 ms beat on the clock: the drawing and a wait that ends late are
+    // taken from the next wait instead of pushing every later tick back. A tick that took
+    // longer than a whole beat (beeps, a breather) starts the beat afresh, so no tick is rushed.
+    double beatMs = nowMs(keys);
     for (;;) {
-        keys.sleepMs(kTickMs);
+        beatMs += kTickMs;
+        double waitMs = std::round((beatMs - nowMs(keys)) * 1000.0) / 1000.0;  // whole microseconds
+        if (waitMs <= 0) {
+            beatMs = nowMs(keys) + kTickMs;
+            waitMs = kTickMs;
+        }
+        keys.backend().sleep(std::min<double>(waitMs, kTickMs));
 
         // The first arrow in the order up, down, left, right wins; then Space; then walking on.
         std::int32_t move = kStanding;
