@@ -312,8 +312,12 @@ void TerminalBackend::readAvailable() {
         lastByteMs_ = rawMs();
         parser_.feed(std::string_view(buffer, static_cast<std::size_t>(n)), events_);
     } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-        keysFd_ = -1;  // the terminal is gone; its hang-up signal ends us
+        // The terminal is gone. Its hang-up signal ends us as a rule; when that signal cannot
+        // come (blocked, or not our controlling terminal) we must end all the same, or run on
+        // without a screen or keys for ever.
+        keysFd_ = -1;
         held_.clear();
+        terminalGone_ = true;
     }
 }
 
@@ -362,6 +366,7 @@ void TerminalBackend::handleEvents() {
 
 void TerminalBackend::handleSignals() {
     if (gEndSignal != 0) RunTimeError(errorOfSignal(gEndSignal), -1);
+    if (terminalGone_) RunTimeError(errorOfSignal(SIGHUP), -1);
     if (gSuspendSignal != 0 || suspendRequested_) {
         suspendRequested_ = false;
         suspend();

@@ -79,6 +79,7 @@ class TerminalBackend final : public KeyBackend {
     bool inputSeen_ = false;
     bool discardKeys_ = false;
     bool started_ = false;
+    bool terminalGone_ = false;  // its input ended: a hang-up, whether or not its signal came
     double lastByteMs_ = 0;
     double heldOffsetMs_ = 0;  // time the game spent held because the window was too small
 };
