@@ -536,6 +536,27 @@ TEST_F(HardeningE2ETest, ClosedTerminalDuringAWalkEndsTheGameAsTerminatedAndLeav
     EXPECT_EQ(fileBytes(dir_.path() / "Highscore.rnk"), before);
 }
 
+TEST_F(HardeningE2ETest, ClosedTerminalEndsTheProgramEvenWhenItsHangUpSignalIsBlocked) {
+    // Started with the signal blocked, as a careless parent may leave it: the program learns
+    // of the closed terminal from its input alone.
+    PtyTerminal term(
+        [] {
+            sigset_t hangUp;
+            sigemptyset(&hangUp);
+            sigaddset(&hangUp, SIGHUP);
+            sigprocmask(SIG_BLOCK, &hangUp, nullptr);
+            ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
+            return 127;
+        },
+        options());
+    waitForMenu(term);
+    const auto status = term.hangUp(kTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 13);
+    expectHangUpReport(term.errorOutput());
+}
+
 TEST_F(HardeningE2ETest, ClosedTerminalRightAfterASaveKeepsTheNewResultAndAllTheOldOnes) {
     prepareHighscores();
     const std::vector<char> before = fileBytes(dir_.path() / "Highscore.rnk");
