@@ -1,5 +1,8 @@
-// Any bytes as "Highscore.rnk": the file loads, every page is drawn in every style, and what
-// the screen shows stays in its place: no byte of the file rings, moves the cursor or scrolls.
+// Any bytes as "Highscore.rnk": the file loads, every page of the list is drawn, and what the
+// screen shows stays in its place: no byte of the file rings, moves the cursor or scrolls. The
+// screen goes through the real renderer to two kinds of terminal, and no byte of the file may
+// reach either as a control character: outside the renderer's own escape sequences there are
+// only the glyphs of the code page.
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -12,9 +15,12 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "console/VirtualPlatform.h"
+#include "console/terminal/Glyphs.h"
+#include "console/terminal/Renderer.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTable.h"
 
@@ -28,6 +34,95 @@ void check(bool ok, const char* what) {
         std::abort();
     }
 }
+
+// The characters a cell can show on a UTF-8 terminal.
+bool isGlyph(char32_t codePoint) {
+    static const std::vector<bool> glyphs = [] {
+        std::vector<bool> known(0x10000, false);
+        for (int b = 0; b <= 255; ++b) {
+            const char32_t g = glyphCodePoint(static_cast<std::uint8_t>(b));
+            if (g < known.size()) known[g] = true;
+        }
+        return known;
+    }();
+    return codePoint < glyphs.size() && glyphs[codePoint];
+}
+
+// Index just past the escape sequence at out[i]: a CSI sequence or a two-byte one. Anything
+// else (a string sequence, a sequence cut off) is not what the renderer writes.
+std::size_t skipEscape(std::string_view out, std::size_t i) {
+    check(i + 1 < out.size(), "an escape sequence is cut off");
+    std::size_t j = i + 1;
+    if (out[j] != '[') {
+        const auto b = static_cast<std::uint8_t>(out[j]);
+        check(b >= 0x30 && b <= 0x7e &&
+                  std::string_view("P]X^_").find(out[j]) == std::string_view::npos,
+              "an escape sequence the renderer does not write");
+        return j + 1;
+    }
+    ++j;
+    while (j < out.size() && out[j] >= 0x30 && out[j] <= 0x3f)
+        ++j;
+    while (j < out.size() && out[j] >= 0x20 && out[j] <= 0x2f)
+        ++j;
+    check(j < out.size() && out[j] >= 0x40 && out[j] <= 0x7e, "a CSI sequence without its end");
+    return j + 1;
+}
+
+// What the renderer sent: escape sequences, and between them glyphs only. No C0 or C1 control,
+// no DEL, and on a terminal without UTF-8 nothing but printable ASCII.
+void checkTerminalBytes(std::string_view out, bool utf8) {
+    std::size_t i = 0;
+    while (i < out.size()) {
+        const auto b = static_cast<std::uint8_t>(out[i]);
+        if (b == 0x1b) {
+            i = skipEscape(out, i);
+            continue;
+        }
+        check(b >= 0x20 && b != 0x7f, "a C0 control byte reached the terminal");
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        check(utf8, "a byte above 127 reached a terminal without UTF-8");
+        const int length = b >= 0xf0 ? 4 : b >= 0xe0 ? 3 : b >= 0xc0 ? 2 : 0;
+        check(length > 0 && i + static_cast<std::size_t>(length) <= out.size(), "broken UTF-8");
+        char32_t codePoint = b & (0x7f >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto c = static_cast<std::uint8_t>(out[i + static_cast<std::size_t>(k)]);
+            check((c & 0xc0) == 0x80, "broken UTF-8");
+            codePoint = (codePoint << 6) | (c & 0x3f);
+        }
+        check(!(codePoint >= 0x80 && codePoint <= 0x9f), "a C1 control reached the terminal");
+        check(isGlyph(codePoint), "a character that is no glyph of the code page");
+        i += static_cast<std::size_t>(length);
+    }
+}
+
+// A terminal that gets the frames of the screen model.
+struct TerminalCheck {
+    explicit TerminalCheck(const TerminalTraits& traits) : renderer(traits), utf8(traits.utf8) {}
+    void frame(const Picture& picture) {
+        bytes.clear();
+        renderer.render(picture, bytes);
+        checkTerminalBytes(bytes, utf8);
+    }
+    Renderer renderer;
+    bool utf8;
+    std::string bytes;
+};
+
+// One terminal with UTF-8 and 256 colours, one with neither UTF-8 nor erasing in colour and
+// 8 colours (ASCII look-alikes, bold for bright).
+struct Terminals {
+    TerminalCheck modern{TerminalTraits{}};
+    TerminalCheck old{TerminalTraits{.colours = 8, .utf8 = false, .backColourErase = false}};
+    void frame(const TextConsole& screen) {
+        const Picture picture = pictureOf(screen);
+        modern.frame(picture);
+        old.frame(picture);
+    }
+};
 
 std::array<double, 5> stylesSeeds() {
     std::array<double, 5> seeds{};
@@ -67,18 +162,25 @@ void checkPage(const VirtualPlatform& platform, int firstPlace) {
     }
 }
 
-void showEveryPage(VirtualPlatform& platform, const HighscoreTable& table, double seed) {
+// A frame goes to the terminals at every page shown and now and then while a page is drawn.
+constexpr int kWaitsPerFrame = 263;
+
+void showEveryPage(VirtualPlatform& platform, const HighscoreTable& table, double seed,
+                   Terminals& terminals) {
     platform.random.randomize(seed);
     platform.setDeadline(platform.nowMs() + 60.0 * 60 * 1000);
     int passes = 0;
+    int waits = 0;
     std::size_t sleepsSeen = platform.sleeps().size();
     platform.onWait([&](double now) {
         check(platform.beeps() == 0, "a byte of the file rang the bell");
         check(!platform.screen.lineFeedPending(), "a line feed is pending");
+        if (++waits % kWaitsPerFrame == 0) terminals.frame(platform.screen);
         const auto& sleeps = platform.sleeps();
         if (sleeps.size() == sleepsSeen) return;
         sleepsSeen = sleeps.size();
         if (sleeps.back() != 80) return;
+        terminals.frame(platform.screen);
         // Each poll: release the last key, check the page, then page on or leave.
         platform.release(Key::Down, now);
         checkPage(platform, 1 + 10 * (passes < 10 ? passes : 9));
@@ -132,8 +234,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(expected.data(), data, size < expected.size() ? size : expected.size());
     check(table.image() == expected, "the table is not the file's image");
 
-    for (int style = 1; style <= 4; ++style) {
-        showEveryPage(platform, table, seeds[static_cast<std::size_t>(style)]);
+    // The two printed styles cost little and run for every file. The two sliding styles print
+    // the same row texts at the same places, only in another order, and each costs 780 waits a
+    // page: one of them per file, chosen by its bytes, so both are fuzzed and a crash repeats.
+    std::uint32_t hash = 2166136261U;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 16777619U;
+    Terminals terminals;
+    terminals.frame(platform.screen);
+    for (int style : {1, 2, 3 + static_cast<int>(hash & 1U)}) {
+        showEveryPage(platform, table, seeds[static_cast<std::size_t>(style)], terminals);
+        terminals.frame(platform.screen);
     }
 
     // A save writes the image over the start and keeps whatever lies beyond it.
