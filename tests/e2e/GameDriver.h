@@ -156,6 +156,17 @@ inline std::pair<int, int> findHighlight(const PtyTerminal& term) {
     return {0, 0};
 }
 
+// Key 5 on the end banner leads a qualifying result to the name entry, its highlight on the
+// grid's first cell.
+inline void continueToNameEntry(PtyTerminal& term, Keyboard& keys) {
+    ASSERT_TRUE(keys.tap('5', [](const PtyTerminal& t) {
+        return t.rowText(3).find("Du hast es in die Bestenliste geschafft") != std::string::npos;
+    })) << term.screenText();
+    ASSERT_TRUE(
+        term.waitFor([](const PtyTerminal& t) { return highlightAt(t, 14, 25); }, kE2eTimeout))
+        << term.screenText();
+}
+
 // Walks the highlight to a cell one step at a time. A key held a little too long under the
 // kitty protocol may take it one cell too far; the next step brings it back.
 inline void moveHighlightTo(PtyTerminal& term, Keyboard& keys, int row, int column) {
