@@ -11,6 +11,7 @@ namespace numerion {
 namespace {
 
 constexpr int kTickMs = 90;
+constexpr int kCatchUpMs = 10;   // the most one tick's wait gives back to the beat
 constexpr int kStartRow = 3;     // screen row of cell row 2: never digit, mine or wall
 constexpr int kStartColumn = 2;  // screen column of cell column 1
 constexpr int kScreenLastRow = CastleGrid::kRows;        // 17: the bottom wall
@@ -171,17 +172,24 @@ GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
                  const HighscoreTable& highscores) {
     KeyInput& keys = io.keys;
     // The ticks keep a 90 ms beat on the clock: the drawing and a wait that ends late are
-    // taken from the next wait instead of pushing every later tick back. A tick that took
-    // longer than a whole beat (beeps, a breather) starts the beat afresh, so no tick is rushed.
-    double beatMs = nowMs(keys);
+    // taken from the following waits instead of pushing every later tick back. A wait gives
+    // back at most kCatchUpMs, so a stall is made up over several ticks and no tick is visibly
+    // rushed. After a breather, or a tick that took a whole beat or more (the beeps of a
+    // collision, a stall), the beat starts afresh and the next tick waits the full 90 ms.
+    // The backend's plain wait is what sleepMs does below 100 ms; it takes fractions as well.
+    double beatMs = 0;  // when the current tick's wait should end
+    bool afresh = true;
     for (;;) {
-        beatMs += kTickMs;
-        double waitMs = std::round((beatMs - nowMs(keys)) * 1000.0) / 1000.0;  // whole microseconds
-        if (waitMs <= 0) {
-            beatMs = nowMs(keys) + kTickMs;
+        const double now = nowMs(keys);
+        double waitMs =
+            std::round((beatMs + kTickMs - now) * 1000.0) / 1000.0;  // whole microseconds
+        if (afresh || waitMs <= 0) {
+            beatMs = now;
             waitMs = kTickMs;
+            afresh = false;
         }
-        keys.backend().sleep(std::min<double>(waitMs, kTickMs));
+        beatMs += kTickMs;
+        keys.backend().sleep(std::clamp<double>(waitMs, kTickMs - kCatchUpMs, kTickMs));
 
         // The first arrow in the order up, down, left, right wins; then Space; then walking on.
         std::int32_t move = kStanding;
@@ -195,6 +203,7 @@ GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
             move = kMoveRight;
         } else if (keys.isKeyDown(scan::kSpace) != 0 && game.breathers > 0) {
             takeBreather(io, game);
+            afresh = true;  // it may end within a beat: the player still gets a whole tick
         } else if (game.direction >= kMoveUp && game.direction <= kMoveRight) {
             move = game.direction;
         }
