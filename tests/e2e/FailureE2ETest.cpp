@@ -28,22 +28,14 @@ class FailureE2ETest : public ::testing::TestWithParam<bool> {
         return o;
     }
 
-    static void waitForMenu(PtyTerminal& term) {
-        ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
-    }
-
     // The program ended with this status and report and gave the terminal back.
     void expectFatalEnd(PtyTerminal& term, int status, const std::string& report) const {
-        const auto ended = term.waitExit(kE2eTimeout);
-        ASSERT_TRUE(ended.has_value()) << term.screenText();
-        EXPECT_TRUE(ended->exited) << "signal " << ended->signal;
-        EXPECT_EQ(ended->code, status);
+        ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, status));
         EXPECT_EQ(term.errorOutput(), report);
         expectTerminalGivenBack(term);
+        // Otherwise the popped protocol would prove nothing.
         if (kitty()) {
-            // Otherwise the popped protocol would prove nothing.
             EXPECT_EQ(term.keyboardQueries(), 1);
-            EXPECT_NE(term.output().find("\x1b[>11u"), std::string::npos) << "never pushed";
         }
     }
 
@@ -61,7 +53,7 @@ TEST_P(FailureE2ETest, ADirectoryNamedLikeTheHighscoreFileEndsTheStartWithFileNo
 
 TEST_P(FailureE2ETest, CtrlCInTheMenuIsTheInterruptError) {
     PtyTerminal term({NUMERION_BINARY}, options());
-    waitForMenu(term);
+    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
     if (kitty()) {
         // With the protocol Ctrl+C comes as key events, after the Ctrl key itself.
         term.press(KittyKey{57442, 'u'}, kKittyCtrl);
@@ -75,7 +67,7 @@ TEST_P(FailureE2ETest, CtrlCInTheMenuIsTheInterruptError) {
 
 TEST_P(FailureE2ETest, ATerminationRequestIsItsOwnError) {
     PtyTerminal term({NUMERION_BINARY}, options());
-    waitForMenu(term);
+    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
     ASSERT_EQ(::kill(term.pid(), SIGTERM), 0);
     expectFatalEnd(
         term, 13,
@@ -108,20 +100,14 @@ TEST(ReadOnlyHighscoreE2ETest, AQualifyingGameFailsAtTheWriteAndLeavesTheFileAlo
     }
     PtyTerminal term({NUMERION_BINARY}, options);
     Keyboard keys(term, false);
-    ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
-    ASSERT_TRUE(keys.tap('1', [](const PtyTerminal& t) {
-        return t.rowText(21).find("Leben:  3") != std::string::npos;
-    })) << term.screenText();
+    ASSERT_NO_FATAL_FAILURE(startGame(term, keys));
     EXPECT_NE(term.rowText(25).find("Punkterekord: 0"), std::string::npos) << term.rowText(25);
-    ASSERT_NO_FATAL_FAILURE(loseAllLivesOnTheTopWall(term, keys));
+    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(term, keys));
     ASSERT_NO_FATAL_FAILURE(continueToNameEntry(term, keys));
-    term.pump(kTapGapMs);
     ASSERT_NO_FATAL_FAILURE(moveHighlightTo(term, keys, 30, 41));  // END
     term.send("\r");
 
-    const auto ended = term.waitExit(kE2eTimeout);
-    ASSERT_TRUE(ended.has_value()) << term.screenText();
-    EXPECT_EQ(ended->code, 3);
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 3));
     EXPECT_EQ(term.errorOutput(),
               "\nAborting due to runtime error 3 (file I/O error) at line 339 of Numerion::()\n\n");
     EXPECT_EQ(term.output().find("Spielername"), std::string::npos)

@@ -35,13 +35,7 @@
 namespace numerion::e2e {
 namespace {
 
-constexpr int kTimeout = kE2eTimeout;
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kDown = "\x1b[B";
-constexpr const char* kLeft = "\x1b[D";
-constexpr const char* kRight = "\x1b[C";
 constexpr const char* kWall = "▓";
-constexpr const char* kApprentice = "☺";
 
 using Picture = std::vector<std::vector<CellLook>>;
 
@@ -323,19 +317,6 @@ void expectHangUpReport(const std::string& errors) {
 
 class HardeningE2ETest : public ::testing::Test {
   protected:
-    static void waitForMenu(PtyTerminal& term) {
-        ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kTimeout)) << term.screenText();
-    }
-
-    // From the menu into a game: the room stands with the apprentice at its start.
-    static void startGame(PtyTerminal& term) {
-        term.send("1");
-        ASSERT_TRUE(term.waitForText(21, "Leben:  3", kTimeout)) << term.screenText();
-        ASSERT_TRUE(term.waitFor(
-            [](const PtyTerminal& t) { return t.cell(3, 2).text == kApprentice; }, kTimeout))
-            << term.screenText();
-    }
-
     PtyTerminal::Options options() const {
         PtyTerminal::Options o;
         o.workingDir = dir_.path().string();
@@ -349,32 +330,6 @@ class HardeningE2ETest : public ::testing::Test {
         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
-    // Loses the lives left at the start (Up over the digit above into the top wall, Left into
-    // the left wall, Up again ...), takes the banner away with 5 and waits for the name entry.
-    // Returns the points.
-    static int loseTheRestAndReachTheNameEntry(PtyTerminal& term, int livesLeft) {
-        for (int lives = livesLeft - 1; lives >= 0; --lives) {
-            // Never one key twice in a row: two taps close together read as a held key.
-            term.send((livesLeft - 1 - lives) % 2 == 0 ? kUp : kLeft);
-            const std::string line = "Leben:  " + std::to_string(lives);
-            EXPECT_TRUE(term.waitForText(21, line, kTimeout)) << term.screenText();
-            if (lives > 0) {
-                EXPECT_TRUE(term.waitFor(
-                    [](const PtyTerminal& t) { return t.cell(3, 2).text == kApprentice; },
-                    kTimeout))
-                    << term.screenText();
-            }
-        }
-        const int points = std::atoi(term.rowText(19).c_str() + std::strlen("Punkte:"));
-        EXPECT_TRUE(term.waitForText(32, "Druecke Taste 5 zur Fortsetzung!", kTimeout))
-            << term.screenText();
-        term.send("5");
-        EXPECT_TRUE(term.waitFor(
-            [](const PtyTerminal& t) { return t.cell(14, 25).background == kHighlight; }, kTimeout))
-            << term.screenText();
-        return points;
-    }
-
     ScratchDir dir_;
 };
 
@@ -383,8 +338,8 @@ TEST_F(HardeningE2ETest,
     prepareHighscores();
     const std::vector<char> highscores = fileBytes(dir_.path() / "Highscore.rnk");
     PtyTerminal term({NUMERION_BINARY}, options());
-    waitForMenu(term);
-    startGame(term);
+    Keyboard keys(term, false);
+    ASSERT_NO_FATAL_FAILURE(startGame(term, keys));
     const Picture before = pictureOf(term);
 
     // Down column 2 holds a digit on every even row and neither mine nor wall up to the bottom
@@ -407,10 +362,9 @@ TEST_F(HardeningE2ETest,
 
     // A key pressed while the terminal is too small is no move, so the storm starts once the
     // apprentice is on his way.
-    term.send(down ? kDown : kUp);
-    ASSERT_TRUE(term.waitFor([](const PtyTerminal& t) { return t.cell(3, 2).text != kApprentice; },
-                             kTimeout))
-        << term.screenText();
+    ASSERT_TRUE(keys.tapArrow(down ? 'B' : 'A', [](const PtyTerminal& t) {
+        return !apprenticeAtStart(t);
+    })) << term.screenText();
     std::mt19937 random(20240607);
     const int changes = resizeStorm(term, random, 400);
 
@@ -426,13 +380,13 @@ TEST_F(HardeningE2ETest,
         "verbliebene Zahlen: " + std::to_string(20000 - static_cast<int>(pathRows.size()));
     const bool settled = term.waitFor(
         [&](const PtyTerminal& t) {
-            return t.rows() == 35 && t.rowText(21).find("Leben:  2") == 0 &&
-                   t.cell(3, 2).text == kApprentice && t.rowText(19).find(pointsLine) == 0 &&
+            return t.rows() == 35 && t.rowText(21).find("Leben:  2") == 0 && apprenticeAtStart(t) &&
+                   t.rowText(19).find(pointsLine) == 0 &&
                    differences(t, before, [&](int r, int c) {
                        return onPath(r, c) || panelLine(r, c);
                    }).empty();
         },
-        kTimeout);
+        kE2eTimeout);
     ASSERT_TRUE(settled) << differences(term, before, [&](int r, int c) {
         return onPath(r, c) || panelLine(r, c);
     }) << term.screenText();
@@ -446,8 +400,9 @@ TEST_F(HardeningE2ETest,
 
     // The game goes on: the keys still work, down to the name entry. There the terminal is
     // closed: the program ends as asked to, and the file is as it was.
-    loseTheRestAndReachTheNameEntry(term, 2);
-    const auto status = term.hangUp(kTimeout);
+    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(term, keys));
+    ASSERT_NO_FATAL_FAILURE(continueToNameEntry(term, keys));
+    const auto status = term.hangUp(kE2eTimeout);
     ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
     EXPECT_TRUE(status->exited && status->code == 13);
     expectHangUpReport(term.errorOutput());
@@ -457,7 +412,8 @@ TEST_F(HardeningE2ETest,
 TEST_F(HardeningE2ETest,
        KeyFloodsAndAResizeStormLeaveMenuInstructionsAndGameAnsweringInBoundedMemory) {
     PtyTerminal term({NUMERION_BINARY}, options());
-    waitForMenu(term);
+    Keyboard keys(term, false);
+    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
     const long rssAtStart = statusKb(term.pid(), "VmRSS");
 
     KeyFlood menuKeys(true, 1);
@@ -465,9 +421,9 @@ TEST_F(HardeningE2ETest,
     ASSERT_TRUE(term.running());
     const long rssAfterMenu = statusKb(term.pid(), "VmRSS");
     // Still the menu, and it still takes a choice.
-    term.send("2");
-    ASSERT_TRUE(term.waitForText(35, " << mit Leertaste geht es zurueck >>", kTimeout))
-        << term.screenText();
+    ASSERT_TRUE(keys.tap('2', [](const PtyTerminal& t) {
+        return t.rowText(35).find(" << mit Leertaste geht es zurueck >>") != std::string::npos;
+    })) << term.screenText();
 
     // A storm on a page that waits for a key: the page comes back whole and still answers.
     const Picture page = pictureOf(term);
@@ -478,20 +434,21 @@ TEST_F(HardeningE2ETest,
         [&](const PtyTerminal& t) {
             return t.rows() == 35 && differences(t, page, nothing).empty();
         },
-        kTimeout))
+        kE2eTimeout))
         << differences(term, page, nothing) << term.screenText();
-    term.send(" ");
-    waitForMenu(term);
+    ASSERT_TRUE(keys.tap(' ', [](const PtyTerminal& t) {
+        return t.rowText(35).find("zurueck") == std::string::npos;
+    })) << term.screenText();
 
-    startGame(term);
+    ASSERT_NO_FATAL_FAILURE(startGame(term, keys));
     KeyFlood gameKeys(false, 2);
     const double gameRate = flood(term, gameKeys, 10000);
     ASSERT_TRUE(term.running());
     // None of the flood was a move: the apprentice still stands at the start with 3 lives,
     // and the next key moves him.
-    EXPECT_EQ(term.cell(3, 2).text, kApprentice);
-    term.send(kUp);
-    ASSERT_TRUE(term.waitForText(21, "Leben:  2", kTimeout)) << term.screenText();
+    EXPECT_TRUE(apprenticeAtStart(term));
+    ASSERT_TRUE(keys.tapArrow('A', [](const PtyTerminal& t) { return livesShown(t) == 2; }))
+        << term.screenText();
     const long rssAfterGame = statusKb(term.pid(), "VmRSS");
     const long peak = statusKb(term.pid(), "VmHWM");
     std::printf(
@@ -506,10 +463,7 @@ TEST_F(HardeningE2ETest,
 
     // A hang-up signal ends it as the termination request it is, with the terminal restored.
     ASSERT_EQ(::kill(term.pid(), SIGHUP), 0);
-    const auto status = term.waitExit(kTimeout);
-    ASSERT_TRUE(status.has_value()) << term.screenText();
-    EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 13);
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 13));
     expectTerminalGivenBack(term);
     expectHangUpReport(term.errorOutput());
 }
@@ -518,15 +472,13 @@ TEST_F(HardeningE2ETest, ClosedTerminalDuringAWalkEndsTheGameAsTerminatedAndLeav
     prepareHighscores();
     const std::vector<char> before = fileBytes(dir_.path() / "Highscore.rnk");
     PtyTerminal term({NUMERION_BINARY}, options());
-    waitForMenu(term);
-    startGame(term);
-    term.send(kDown);
-    ASSERT_TRUE(term.waitFor([](const PtyTerminal& t) { return t.cell(3, 2).text != kApprentice; },
-                             kTimeout))
+    Keyboard keys(term, false);
+    ASSERT_NO_FATAL_FAILURE(startGame(term, keys));
+    ASSERT_TRUE(keys.tapArrow('B', [](const PtyTerminal& t) { return !apprenticeAtStart(t); }))
         << term.screenText();
 
     const auto start = std::chrono::steady_clock::now();
-    const auto status = term.hangUp(kTimeout);
+    const auto status = term.hangUp(kE2eTimeout);
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
     std::printf("[ hang-up  ] game ended %.0f ms after the terminal closed\n", took.count());
@@ -549,8 +501,8 @@ TEST_F(HardeningE2ETest, ClosedTerminalEndsTheProgramEvenWhenItsHangUpSignalIsBl
             return 127;
         },
         options());
-    waitForMenu(term);
-    const auto status = term.hangUp(kTimeout);
+    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
+    const auto status = term.hangUp(kE2eTimeout);
     ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
     EXPECT_TRUE(status->exited);
     EXPECT_EQ(status->code, 13);
@@ -561,33 +513,22 @@ TEST_F(HardeningE2ETest, ClosedTerminalRightAfterASaveKeepsTheNewResultAndAllThe
     prepareHighscores();
     const std::vector<char> before = fileBytes(dir_.path() / "Highscore.rnk");
     PtyTerminal term({NUMERION_BINARY}, options());
-    waitForMenu(term);
-    startGame(term);
-    const int points = loseTheRestAndReachTheNameEntry(term, 3);
+    Keyboard keys(term, false);
+    ASSERT_NO_FATAL_FAILURE(startGame(term, keys));
+    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(term, keys));
+    const int points = pointsShown(term);
     ASSERT_GT(points, 0);
-    // An empty name: straight to END (row 30, column 41), never one key twice in a row
-    // until the last column is reached; the bottom row stops any Down too many.
-    while (findHighlight(term) != std::pair{30, 41}) {
-        const auto [row, column] = findHighlight(term);
-        ASSERT_NE(row, 0) << term.screenText();
-        term.send(column < 41 && row % 4 == 2 ? kRight : kDown);
-        ASSERT_TRUE(term.waitFor(
-            [&](const PtyTerminal& t) {
-                const auto now = findHighlight(t);
-                return now.first != 0 && now != std::pair{row, column};
-            },
-            kTimeout))
-            << term.screenText();
-    }
+    ASSERT_NO_FATAL_FAILURE(continueToNameEntry(term, keys));
+    ASSERT_NO_FATAL_FAILURE(moveHighlightTo(term, keys, 30, 41));  // END: an empty name
     term.send("\r");
     // The list comes after the save.
     // One digit's worth: below the 10 points of place 5, above the empty places.
     ASSERT_LE(points, 9);
     const int place = 6;
     ASSERT_TRUE(
-        term.waitForText(29, "<<<<  Dein Platz  : " + std::to_string(place) + ".", kTimeout))
+        term.waitForText(29, "<<<<  Dein Platz  : " + std::to_string(place) + ".", kE2eTimeout))
         << term.screenText();
-    const auto status = term.hangUp(kTimeout);
+    const auto status = term.hangUp(kE2eTimeout);
     ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
     EXPECT_TRUE(status->exited && status->code == 13);
     expectHangUpReport(term.errorOutput());

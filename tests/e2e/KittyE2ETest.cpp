@@ -59,7 +59,7 @@ TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
     PtyTerminal term({NUMERION_BINARY}, options);
     Keyboard keys(term, true);
 
-    ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
+    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
     EXPECT_EQ(term.keyboardQueries(), 1);
     EXPECT_TRUE(term.altScreen());
     EXPECT_EQ(term.keyboardFlags(), 11) << "pushed on the alternate screen";
@@ -76,8 +76,7 @@ TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
     ASSERT_TRUE(term.waitForText(21, "Leben:  3", kE2eTimeout)) << term.screenText();
     term.release(kittyKey('1'));
 
-    ASSERT_TRUE(
-        term.waitFor([](const PtyTerminal& t) { return t.cell(3, 2).text == "☺"; }, kE2eTimeout));
+    ASSERT_TRUE(term.waitFor(apprenticeAtStart, kE2eTimeout)) << term.screenText();
     ASSERT_TRUE(term.waitForText(25, "Punkterekord: 0", kE2eTimeout)) << term.screenText();
     int digits = 0;
     int mines = 0;
@@ -92,7 +91,7 @@ TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
     EXPECT_EQ(term.rowText(23).substr(26, 9), "Pausen: 3");
     EXPECT_EQ(term.rowText(25).substr(9, 15), "Punkterekord: 0");
 
-    ASSERT_NO_FATAL_FAILURE(loseAllLivesOnTheTopWall(term, keys));
+    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(term, keys));
     const int points = pointsShown(term);
     EXPECT_NE(term.rowText(21).find("verbliebene Zahlen: 19999"), std::string::npos)
         << term.rowText(21);
@@ -119,10 +118,7 @@ TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
     })) << term.screenText();
     EXPECT_EQ(term.keyboardFlags(), 11);
     term.press(kittyKey('4'));
-    const auto status = term.waitExit(kE2eTimeout);
-    ASSERT_TRUE(status.has_value()) << term.screenText();
-    EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 0);
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 0));
     expectTerminalGivenBack(term);
 }
 
