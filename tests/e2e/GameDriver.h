@@ -142,37 +142,11 @@ inline void waitForMenu(PtyTerminal& term) {
     ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
 }
 
-// Chooses from the title menu. Every hundred steps the menu beeps and rests five seconds
-// without looking at its keys, and a legacy tap no look has seen for half a second is
-// forgotten: a choice that fell into the rest is typed again once the menu draws again.
-// (A kitty-protocol press is held until the program acts, so it cannot be lost.)
-inline bool chooseFromMenu(PtyTerminal& term, Keyboard& keys, char key,
-                           const Keyboard::Condition& done) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const int bells = term.bellCount();
-        if (keys.tap(key,
-                     [&](const PtyTerminal& t) {
-                         return done(t) || (!keys.kitty() && t.bellCount() > bells);
-                     }) &&
-            done(term))
-            return true;
-        if (term.bellCount() == bells) return false;  // no rest began: the deadline ran out
-        const std::size_t drawn = term.output().size();
-        if (!term.waitFor(
-                [&](const PtyTerminal& t) { return done(t) || t.output().size() > drawn; },
-                kE2eTimeout))
-            return false;
-        if (term.waitFor(done, 1000)) return true;  // it was seen as the rest ended
-    }
-    return false;
-}
-
 // From the menu into a game: the room stands with the apprentice at its start.
 inline void startGame(PtyTerminal& term, Keyboard& keys) {
     ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
-    ASSERT_TRUE(chooseFromMenu(term, keys, '1', [](const PtyTerminal& t) {
-        return livesShown(t) == 3;
-    })) << term.screenText();
+    ASSERT_TRUE(keys.tap('1', [](const PtyTerminal& t) { return livesShown(t) == 3; }))
+        << term.screenText();
     ASSERT_TRUE(term.waitFor(apprenticeAtStart, kE2eTimeout)) << term.screenText();
 }
 

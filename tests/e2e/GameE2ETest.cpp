@@ -60,7 +60,7 @@ TEST(GameE2ETest, LosesAllLivesOnWallsEntersANameAndSavesItAtPlaceOne) {
     ASSERT_TRUE(keys.tap(' ', [](const PtyTerminal& t) {
         return t.rowText(22).find("4 = Spielende") != std::string::npos;
     })) << term.screenText();
-    ASSERT_TRUE(chooseFromMenu(term, keys, '4', leftTheAltScreen)) << term.screenText();
+    ASSERT_TRUE(keys.tap('4', leftTheAltScreen)) << term.screenText();
     ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 0));
     expectTerminalGivenBack(term);
 }

@@ -421,7 +421,7 @@ TEST_F(HardeningE2ETest,
     ASSERT_TRUE(term.running());
     const long rssAfterMenu = statusKb(term.pid(), "VmRSS");
     // Still the menu, and it still takes a choice.
-    ASSERT_TRUE(chooseFromMenu(term, keys, '2', [](const PtyTerminal& t) {
+    ASSERT_TRUE(keys.tap('2', [](const PtyTerminal& t) {
         return t.rowText(35).find(" << mit Leertaste geht es zurueck >>") != std::string::npos;
     })) << term.screenText();
 

@@ -37,7 +37,7 @@ TEST(MenuE2ETest, ShowsTheTitleOpensTheInstructionsAndTheListAndEndsOnKey4Restor
         << term.screenText();
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "Highscore.rnk"));
 
-    ASSERT_TRUE(chooseFromMenu(term, keys, '2', [](const PtyTerminal& t) {
+    ASSERT_TRUE(keys.tap('2', [](const PtyTerminal& t) {
         return t.rowText(35).find(" << mit Leertaste geht es zurueck >>") != std::string::npos;
     })) << term.screenText();
     EXPECT_EQ(term.rowText(5).rfind(
@@ -60,7 +60,7 @@ TEST(MenuE2ETest, ShowsTheTitleOpensTheInstructionsAndTheListAndEndsOnKey4Restor
     ASSERT_TRUE(keys.tap(' ', inMenu)) << term.screenText();
 
     // The list of a new file: a hundred places at 0 points; from the menu no own place.
-    ASSERT_TRUE(chooseFromMenu(term, keys, '3', [](const PtyTerminal& t) {
+    ASSERT_TRUE(keys.tap('3', [](const PtyTerminal& t) {
         return t.rowText(26).rfind("    10.", 0) == 0;
     })) << term.screenText();
     EXPECT_NE(term.screenText().find("Platz     Punkte           Spielername"), std::string::npos)
@@ -73,7 +73,7 @@ TEST(MenuE2ETest, ShowsTheTitleOpensTheInstructionsAndTheListAndEndsOnKey4Restor
     EXPECT_EQ(term.screenText().find("Spielername"), std::string::npos) << term.screenText();
 
     const int bellsBefore = term.bellCount();
-    ASSERT_TRUE(chooseFromMenu(term, keys, '4', leftTheAltScreen)) << term.screenText();
+    ASSERT_TRUE(keys.tap('4', leftTheAltScreen)) << term.screenText();
     ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 0));
     EXPECT_EQ(term.bellCount(), bellsBefore + 1) << "key 4 beeps";
     expectTerminalGivenBack(term);
