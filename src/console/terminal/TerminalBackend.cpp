@@ -141,6 +141,13 @@ double rawMs() {
     return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
+// Whether the terminal has a foreground job and it is not ours. A hung-up terminal, or one
+// that is not our controlling terminal, answers no question about its jobs.
+bool isBackgroundJob(int fd) {
+    const pid_t foreground = ::tcgetpgrp(fd);
+    return foreground > 0 && foreground != ::getpgrp();
+}
+
 }  // namespace
 
 TerminalBackend::TerminalBackend(TerminalScreen* screen, int keysFd, int outFd)
@@ -278,7 +285,7 @@ void TerminalBackend::waitAndRead(double timeoutMs) {
     pollfd fds[2];
     nfds_t count = 0;
     if (wakeRead_ >= 0) fds[count++] = {wakeRead_, POLLIN, 0};
-    if (keysFd_ >= 0) fds[count++] = {keysFd_, POLLIN, 0};
+    if (mayReadKeys()) fds[count++] = {keysFd_, POLLIN, 0};
     timespec timeout{};
     if (timeoutMs >= 0) {
         const auto whole = static_cast<long>(timeoutMs);
@@ -311,14 +318,30 @@ void TerminalBackend::readAvailable() {
     if (n > 0) {
         lastByteMs_ = rawMs();
         parser_.feed(std::string_view(buffer, static_cast<std::size_t>(n)), events_);
-    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-        // The terminal is gone. Its hang-up signal ends us as a rule; when that signal cannot
-        // come (blocked, or not our controlling terminal) we must end all the same, or run on
-        // without a screen or keys for ever.
-        keysFd_ = -1;
-        held_.clear();
-        terminalGone_ = true;
+        return;
     }
+    const int error = n < 0 ? errno : 0;
+    if (error == EINTR || error == EAGAIN) return;
+    if (error == EIO && isBackgroundJob(keysFd_)) {
+        // Sent to the background with its stop signal ignored or blocked, or its group
+        // orphaned, a job's read fails instead of stopping it. The terminal is still there;
+        // its keys are the foreground job's until we are in the foreground again.
+        inBackground_ = true;
+        held_.clear();
+        return;
+    }
+    // The terminal is gone. Its hang-up signal ends us as a rule; when that signal cannot
+    // come (blocked, or not our controlling terminal) we must end all the same, or run on
+    // without a screen or keys for ever.
+    keysFd_ = -1;
+    held_.clear();
+    terminalGone_ = true;
+}
+
+bool TerminalBackend::mayReadKeys() {
+    if (keysFd_ < 0) return false;
+    if (inBackground_) inBackground_ = isBackgroundJob(keysFd_);
+    return !inBackground_;
 }
 
 void TerminalBackend::handleEvents() {
@@ -406,7 +429,7 @@ void TerminalBackend::begin() {
     handleSignals();
     if (keysFd_ >= 0 || parser_.escapeAmbiguous()) {
         // Everything that is waiting, without blocking (bounded, so a flood cannot hold us).
-        for (int round = 0; round < 16 && keysFd_ >= 0; ++round) {
+        for (int round = 0; round < 16 && mayReadKeys(); ++round) {
             pollfd p{keysFd_, POLLIN, 0};
             if (::poll(&p, 1, 0) <= 0) break;
             readAvailable();

@@ -53,6 +53,9 @@ class TerminalBackend final : public KeyBackend {
     // Waits up to timeoutMs (negative: without limit) for input or a signal, and reads it.
     void waitAndRead(double timeoutMs);
     void readAvailable();
+    // Whether to read the keys now: they are gone after a hang-up, and someone else's while
+    // we are a background job that may not read them.
+    bool mayReadKeys();
     void handleEvents();
     void handleSignals();
     void holdWhileTooSmall();
@@ -80,6 +83,7 @@ class TerminalBackend final : public KeyBackend {
     bool discardKeys_ = false;
     bool started_ = false;
     bool terminalGone_ = false;  // its input ended: a hang-up, whether or not its signal came
+    bool inBackground_ = false;  // a read was refused to us as a background job
     double lastByteMs_ = 0;
     double heldOffsetMs_ = 0;  // time the game spent held because the window was too small
 };
