@@ -110,6 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<InputEvent> whole = parseInChunks(input, input.size() + 1);
     check(whole == parseInChunks(input, step), "events depend on how the input was cut");
     check(whole.size() <= input.size(), "more events than bytes");
+    for (const auto& event : whole)
+        checkEvent(event);
 
     // The same bytes with the Escape timeout striking between some reads, into the held-key
     // logic of either mode.
