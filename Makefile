@@ -1,7 +1,7 @@
 # The two set-up commands: `make play` and `make test`. CMake does the real work.
 WERROR ?= OFF
 
-.PHONY: play test build asan fuzz bench measure clean lint
+.PHONY: play test build asan fuzz bench measure clean lint windows windows-test
 
 build:
 	cmake --preset default -DNUMERION_WERROR=$(WERROR)
@@ -22,6 +22,18 @@ fuzz:
 	cmake --preset fuzz -DNUMERION_WERROR=$(WERROR)
 	cmake --build --preset fuzz
 
+# The Windows console program, cross-built with mingw-w64: build-windows/numerion.exe, x86_64,
+# statically linked (nothing but system DLLs beside it).
+windows:
+	cmake --preset windows -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset windows --target numerion
+
+# Its unit tests and end-to-end flows under wine (wine's console on a private Xvfb display).
+windows-test:
+	cmake --preset windows -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset windows
+	ctest --preset windows
+
 bench: build
 	./build/bench/numerion_bench
 
@@ -32,7 +44,7 @@ measure: build
 	./build/bench/numerion_measure
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-windows build-windows-i686
 
 # clang-tidy over the sources, with the flags of the default build.
 lint: build

@@ -456,7 +456,7 @@ void flowMenu(const Context& c) {
     checkEqual(s.foreground(mineRow, 9), 7, "its text light grey");
     check(s.ch(mineRow + 2, 5) == L'\u2593' && s.foreground(mineRow + 2, 5) == 6,
           "the wall glyph in brown");
-    checkEqual(static_cast<int>(s.ch(21, 5)), 0x263A, "the apprentice's glyph (byte 1)");
+    checkEqual(static_cast<int>(s.ch(23, 5)), 0x263A, "the apprentice's glyph (byte 1)\n" + s.text());
     game.tap(kSpace, "the menu again", menuShown);
 
     game.tap(kDigit4, "the end", [&](const Screen&) { return !game.running(); });

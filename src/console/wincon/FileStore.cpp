@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace numerion {
@@ -26,8 +27,12 @@ HANDLE attempt(const char* name, DWORD access, DWORD disposition, bool& created)
     if (file == INVALID_HANDLE_VALUE) return file;
     created = disposition == OPEN_ALWAYS && GetLastError() != ERROR_ALREADY_EXISTS;
     BY_HANDLE_FILE_INFORMATION info{};
+    const bool writing = (access & GENERIC_WRITE) != 0;
+    // A file marked read-only is never written, as Windows refuses it to everyone; wine
+    // running as root would otherwise let the write through.
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        (writing && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)) {
         CloseHandle(file);
         return INVALID_HANDLE_VALUE;
     }
