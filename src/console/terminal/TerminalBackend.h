@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "console/KeyInput.h"
-#include "console/terminal/HeldKeys.h"
+#include "console/HeldKeys.h"
 #include "console/terminal/InputParser.h"
 #include "console/terminal/TerminalScreen.h"
 
