@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "console/terminal/Renderer.h"
 #include "console/terminal/TerminalScreen.h"
 #include "game/Castle.h"

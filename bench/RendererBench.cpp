@@ -8,7 +8,7 @@
 #include <string>
 
 #include "console/TextConsole.h"
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "console/terminal/Renderer.h"
 #include "frame/Menu.h"
 #include "game/Spielrunde.h"

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "console/terminal/Glyphs.h"
 #include "console/terminal/Renderer.h"
 #include "highscore/Bestenliste.h"

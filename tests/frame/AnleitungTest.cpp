@@ -6,7 +6,7 @@
 #include <string>
 
 #include "console/RunTimeError.h"
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "frame/Menu.h"
 
 namespace numerion {

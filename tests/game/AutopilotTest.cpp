@@ -8,7 +8,7 @@
 #include <optional>
 #include <queue>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "console/TextConsole.h"
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"

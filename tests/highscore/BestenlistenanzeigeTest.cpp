@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/RunTimeError.h"
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTestSupport.h"
 

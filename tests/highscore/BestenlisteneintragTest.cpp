@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTestSupport.h"
 
