@@ -147,8 +147,9 @@ TEST(RunTimeErrorDeathTest, CleanupRunsBeforeTheReport) {
             RunTimeError(3, 5);
         },
         ::testing::ExitedWithCode(3),
-        testing::exactly("terminal restored\nAborting due to runtime error 3 (file I/O error) at line 5 of "
-                "Numerion::()\n\n"));
+        testing::exactly(
+            "terminal restored\nAborting due to runtime error 3 (file I/O error) at line 5 of "
+            "Numerion::()\n\n"));
 }
 
 TEST(RunTimeErrorDeathTest, OpenFilesKeepWhatWasWrittenBeforeTheError) {

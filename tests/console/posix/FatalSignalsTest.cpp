@@ -75,8 +75,9 @@ TEST(RunTimeErrorDeathTest, FaultNamesTheRoutineRunningAndCallsTheCleanup) {
             touchNowhere();
         },
         ::testing::ExitedWithCode(12),
-        testing::exactly("terminal restored\nAborting due to runtime error 12 (\"segmentation violation\" "
-                "signal) in Numerion::SPIELANLEITUNG()\n\n"));
+        testing::exactly(
+            "terminal restored\nAborting due to runtime error 12 (\"segmentation violation\" "
+            "signal) in Numerion::SPIELANLEITUNG()\n\n"));
 }
 
 }  // namespace
