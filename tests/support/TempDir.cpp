@@ -1,16 +1,29 @@
 #include "support/TempDir.h"
 
-#include <stdlib.h>
-
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
 namespace numerion::testing {
 
+// Standard C++ only (no mkdtemp), so the tests build for every platform: a random name that
+// create_directory makes afresh is ours alone.
 TempDir::TempDir(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX"));
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix + "-";
+        for (int i = 0; i < 6; ++i)
+            name += kLetters[letter(random)];
+        if (std::filesystem::create_directory(base / name)) {
+            path_ = base / name;
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary directory could be made");
 }
 
 TempDir::~TempDir() {
