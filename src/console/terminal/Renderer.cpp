@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "console/terminal/Glyphs.h"
+#include "console/Glyphs.h"
 
 namespace numerion {
 

@@ -34,6 +34,12 @@ std::unique_ptr<ConsoleScreen> ConsoleScreen::open(const TextConsole& model, HAN
     if (original == nullptr || original == INVALID_HANDLE_VALUE ||
         !GetConsoleScreenBufferInfo(original, &info))
         return nullptr;
+    // The buffer to give back is the one active now, which need not be the one standard output
+    // names (under wine that handle follows whichever buffer is active).
+    HANDLE active = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    if (active != INVALID_HANDLE_VALUE) original = active;
     HANDLE own = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                            CONSOLE_TEXTMODE_BUFFER, nullptr);
