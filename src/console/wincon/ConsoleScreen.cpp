@@ -36,20 +36,21 @@ std::unique_ptr<ConsoleScreen> ConsoleScreen::open(const TextConsole& model, HAN
         return nullptr;
     // The buffer to give back is the one active now, which need not be the one standard output
     // names (under wine that handle follows whichever buffer is active).
-    HANDLE active = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE active =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (active != INVALID_HANDLE_VALUE) original = active;
-    HANDLE own = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           CONSOLE_TEXTMODE_BUFFER, nullptr);
+    HANDLE own =
+        CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
     if (own == INVALID_HANDLE_VALUE) return nullptr;
 
     gFound.original = original;
     gFound.attributes = info.wAttributes;
     gFound.titleKnown = GetConsoleTitleW(gFound.title, sizeof gFound.title / sizeof(wchar_t)) > 0;
     gFound.input = input;
-    gFound.inputModeKnown = input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &gFound.inputMode);
+    gFound.inputModeKnown =
+        input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &gFound.inputMode);
     if (gFound.inputModeKnown) {
         // Keys one at a time, not echoed; Ctrl+C stays the console's signal, not a key.
         SetConsoleMode(input, ENABLE_PROCESSED_INPUT | ENABLE_WINDOW_INPUT);
@@ -112,7 +113,8 @@ void ConsoleScreen::present() {
         for (int row = 1; row <= kRows; ++row) {
             for (int column = 1; column <= kColumns; ++column) {
                 const Cell& cell = model_.cell(row, column);
-                CHAR_INFO& out = cells_[static_cast<std::size_t>((row - 1) * kColumns + column - 1)];
+                CHAR_INFO& out =
+                    cells_[static_cast<std::size_t>((row - 1) * kColumns + column - 1)];
                 out.Char.UnicodeChar = static_cast<WCHAR>(glyphCodePoint(cell.ch));
                 out.Attributes = cell.attr == kConsoleOwnAttr ? gFound.attributes : cell.attr;
             }
@@ -125,8 +127,9 @@ void ConsoleScreen::present() {
     const int row = model_.cursorRow();
     const int column = model_.cursorColumn();
     if (row != cursorRow_ || column != cursorColumn_) {
-        SetConsoleCursorPosition(own_, COORD{static_cast<SHORT>(std::clamp<int>(column, 1, kColumns) - 1),
-                                             static_cast<SHORT>(std::clamp<int>(row, 1, kRows) - 1)});
+        SetConsoleCursorPosition(own_,
+                                 COORD{static_cast<SHORT>(std::clamp<int>(column, 1, kColumns) - 1),
+                                       static_cast<SHORT>(std::clamp<int>(row, 1, kRows) - 1)});
         cursorRow_ = row;
         cursorColumn_ = column;
     }

@@ -63,8 +63,8 @@ TEST(ConsoleKeysTest, PressesQueueTheCodePage850ByteOrTheExtendedCode) {
     EXPECT_EQ(translateKey(record(vk::kSpace, 57, u' ')).key, Key::Space);
     EXPECT_EQ(translateKey(record(vk::kEscape, 1, u'\x1b')).code, 27);
     EXPECT_EQ(translateKey(record('A', 30, u'a')).code, 'a');
-    EXPECT_EQ(translateKey(record(0xDE, 40, u'\u00e4')).code, 0x84);  // ä
-    EXPECT_EQ(translateKey(record(0xDB, 12, u'\u00df')).code, 0xE1);  // ß
+    EXPECT_EQ(translateKey(record(0xDE, 40, u'\u00e4')).code, 0x84);                // ä
+    EXPECT_EQ(translateKey(record(0xDB, 12, u'\u00df')).code, 0xE1);                // ß
     EXPECT_EQ(translateKey(record('E', 18, u'\u20ac')).code, InputEvent::kNoCode);  // € (AltGr)
     EXPECT_EQ(translateKey(record(0x70, 59)).code, keycode::function(1));
     EXPECT_EQ(translateKey(record(0x79, 68)).code, keycode::function(10));
