@@ -72,9 +72,14 @@ void ConsoleBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& ou
     // Rounded up: waking a fraction of a millisecond early would only make the caller wait
     // again for nothing.
     const DWORD wait = timeoutMs < 0 ? INFINITE : static_cast<DWORD>(std::ceil(timeoutMs));
-    HANDLE handles[2] = {controlEvent(), input_};
-    const DWORD count = input_ == INVALID_HANDLE_VALUE ? 1 : 2;
-    WaitForMultipleObjects(count, handles, FALSE, wait);
+    HANDLE handles[2] = {};
+    DWORD count = 0;
+    if (controlEvent() != nullptr) handles[count++] = controlEvent();
+    if (input_ != INVALID_HANDLE_VALUE) handles[count++] = input_;
+    if (count == 0 || WaitForMultipleObjects(count, handles, FALSE, wait) == WAIT_FAILED) {
+        // Nothing to wait on (or a handle refused): the wait itself must still take its time.
+        Sleep(wait);
+    }
     raisePending();
     takeRecords(out);
 }
