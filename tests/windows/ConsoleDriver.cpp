@@ -232,6 +232,33 @@ void release(const KeySpec& key) {
     send({keyInput(key, false)});
 }
 
+// ---------------------------------------------------------------- the focus
+
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+}
+
+// Gives the focus to a window of this program's own, or back to the console's window.
+void focusElsewhere(bool elsewhere) {
+    static HWND other = nullptr;
+    if (other == nullptr) {
+        other =
+            CreateWindowExW(0, L"STATIC", L"another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700,
+                            600, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    HWND target = elsewhere ? other : GetConsoleWindow();
+    SetForegroundWindow(target);
+    const double until = nowMs() + kDeadlineMs;
+    while (GetForegroundWindow() != target) {
+        if (nowMs() > until) throw FlowFailure("the focus did not move");
+        pumpMessages();
+        Sleep(kLookEveryMs);
+    }
+    pumpMessages();
+}
+
 // ---------------------------------------------------------------- one run of the game
 
 class Game {
@@ -565,6 +592,25 @@ void flowGame(const Context& c) {
     Sleep(300);
     s = readActiveScreen();
     checkEqual(highlight(s).first, rowBefore - 2, "a tap moves one cell");
+
+    // Without the focus every key reads as up: a held key stops moving the highlight, and as
+    // its release went to the other window, it does not move it again when the focus is back.
+    // Nothing on the screen shows a key not acting, so each check gives it half a second.
+    const int rowAtPress = highlight(s).first;
+    press(kDown);
+    game.waitFor("a move of the held key",
+                 [rowAtPress](const Screen& t) { return highlight(t).first > rowAtPress; });
+    focusElsewhere(true);
+    Sleep(200);
+    const int rowAway = highlight(readActiveScreen()).first;
+    Sleep(500);
+    checkEqual(highlight(readActiveScreen()).first, rowAway, "a held key moved without the focus");
+    release(kDown);
+    focusElsewhere(false);
+    Sleep(500);
+    checkEqual(highlight(readActiveScreen()).first, rowAway,
+               "the key acted after the focus came back");
+    logLine("  focus away with Down held: stopped at row %d", rowAway);
 
     // To "A" (row 22, column 37), take it, then to END (row 30, column 41).
     auto moveTo = [&](int row, int column) {

@@ -24,6 +24,19 @@ ConsoleBackend::ConsoleBackend(ConsoleScreen* screen, HANDLE input)
     LARGE_INTEGER frequency{};
     QueryPerformanceFrequency(&frequency);  // never fails from Windows XP on
     msPerCount_ = 1000.0 / static_cast<double>(frequency.QuadPart);
+    HWND window = GetConsoleWindow();
+    if (input_ != INVALID_HANDLE_VALUE && window != nullptr && IsWindowVisible(window))
+        window_ = window;
+}
+
+void ConsoleBackend::checkForeground(std::vector<InputEvent>& out) {
+    if (window_ == nullptr) return;
+    const bool foreground = GetForegroundWindow() == window_;
+    if (foreground == foreground_) return;
+    foreground_ = foreground;
+    InputEvent focus;
+    focus.type = foreground ? InputEvent::Type::FocusIn : InputEvent::Type::FocusOut;
+    out.push_back(focus);
 }
 
 void ConsoleBackend::raisePending() {
@@ -68,6 +81,7 @@ void ConsoleBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& ou
     raisePending();
     const std::size_t before = out.size();
     takeRecords(out);
+    checkForeground(out);
     if (out.size() > before || timeoutMs == 0) return;
     // Rounded up: waking a fraction of a millisecond early would only make the caller wait
     // again for nothing.
@@ -82,6 +96,7 @@ void ConsoleBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& ou
     }
     raisePending();
     takeRecords(out);
+    checkForeground(out);
 }
 
 bool ConsoleBackend::present() {
