@@ -460,6 +460,7 @@ std::optional<std::int32_t> TerminalBackend::nextKeyPress() {
     if (queue_.empty()) return std::nullopt;
     const std::int32_t code = queue_.front();
     queue_.pop_front();
+    held_.pressesTaken();
     return code;
 }
 

@@ -96,6 +96,37 @@ TEST(TerminalBackend, LegacyTerminalKeysFillTheQueueAndATapIsHeldForOnePoll) {
     EXPECT_TRUE(s.backend.hasFocus());
 }
 
+TEST(TerminalBackend, ALegacyPressThatEndsAWaitIsNoNewHoldOfTheKeyLastReadAfterTheNextWait) {
+    Session s(kLegacyAnswer);
+    KeyInput keys(s.backend);
+    // A breather: the tick reads Space, its own press ends the first wait at once, and a
+    // second Space ends the second wait. The next tick must not read that press again.
+    s.pty.type(" ");
+    s.settle();
+    ASSERT_EQ(keys.isKeyDown(scan::kSpace), -1);
+    keys.sleepMs(-1);
+    s.backend.sleep(HeldKeys::kRepeatGapMs + 50);  // no auto-repeat: a press of its own
+    s.pty.type(" ");
+    keys.sleepMs(-1);
+    s.backend.sleep(90);
+    EXPECT_EQ(keys.isKeyDown(scan::kSpace), 0) << "the press that ended the breather holds";
+
+    // Another key that ends the wait reads as down at the next tick: an arrow turns.
+    s.pty.type("\x1b[D");
+    keys.sleepMs(-1);
+    s.backend.sleep(90);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), -1);
+
+    // A press of the key last read that ends a rest is still read in the same poll (the menu).
+    s.backend.sleep(HeldKeys::kRepeatGapMs + 50);
+    s.pty.type("\x1b[D");
+    keys.sleepMs(5000);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), -1);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), -1);
+    s.backend.sleep(1);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), 0);
+}
+
 TEST(TerminalBackend, ALoneEscapeArrivesAfterItsTimeout) {
     Session s(kLegacyAnswer);
     s.pty.type("\x1b");
