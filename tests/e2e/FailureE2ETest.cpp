@@ -51,6 +51,15 @@ TEST_P(FailureE2ETest, ADirectoryNamedLikeTheHighscoreFileEndsTheStartWithFileNo
     EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "Highscore.rnk"));
 }
 
+TEST_P(FailureE2ETest, AFileSizeLimitMakesCreatingTheHighscoreFileAShortWrite) {
+    // Two blocks of 1024 bytes: the 4400-byte table does not fit.
+    const std::string command = std::string("ulimit -f 2; exec ") + NUMERION_BINARY;
+    PtyTerminal term({"/bin/sh", "-c", command}, options());
+    expectFatalEnd(term, 3,
+                   "\nAborting due to runtime error 3 (file I/O error) at line 42 of "
+                   "Numerion::()\n\n");
+}
+
 TEST_P(FailureE2ETest, CtrlCInTheMenuIsTheInterruptError) {
     PtyTerminal term({NUMERION_BINARY}, options());
     ASSERT_NO_FATAL_FAILURE(waitForMenu(term));

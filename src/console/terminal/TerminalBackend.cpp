@@ -52,6 +52,9 @@ RestoreState gRestore;
 
 constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kOtherSignals[] = {SIGTSTP, SIGWINCH, SIGCONT};
+// Signals that would end the program for what is only a failed write: ignored, the write
+// then fails and says so (a file-size limit makes a save a short write, error 3).
+constexpr int kIgnoredSignals[] = {SIGXFSZ};
 
 void writeAll(int fd, const char* bytes, std::size_t size) {
     while (size > 0) {
@@ -161,6 +164,8 @@ TerminalBackend::~TerminalBackend() {
         setHandler(signal, SIG_DFL);
     for (int signal : kOtherSignals)
         setHandler(signal, SIG_DFL);
+    for (int signal : kIgnoredSignals)
+        setHandler(signal, SIG_DFL);
     const int wakeWrite = gWakeWrite;
     gWakeWrite = -1;
     ::close(wakeWrite);
@@ -183,6 +188,8 @@ void TerminalBackend::start() {
         setHandler(signal, onSignal);
     for (int signal : kOtherSignals)
         setHandler(signal, onSignal);
+    for (int signal : kIgnoredSignals)
+        setHandler(signal, SIG_IGN);
     setFatalCleanup(restoreTerminal);
     static bool atExitRegistered = false;
     if (!atExitRegistered) {
