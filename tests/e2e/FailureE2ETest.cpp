@@ -125,5 +125,30 @@ TEST(ReadOnlyHighscoreE2ETest, AQualifyingGameFailsAtTheWriteAndLeavesTheFileAlo
     EXPECT_EQ(fileBytes(file), zeros);
 }
 
+// Printing never ends the program: output into a pipe nobody reads is simply not shown.
+TEST(ClosedOutputE2ETest, OutputToAClosedPipeDoesNotEndTheProgram) {
+    ScratchDir dir;
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    options.captureStderr = true;
+    PtyTerminal term(
+        [] {
+            int fds[2];
+            if (::pipe(fds) != 0) return 125;
+            ::close(fds[0]);
+            if (::dup2(fds[1], STDOUT_FILENO) < 0) return 125;
+            ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
+            return 127;
+        },
+        options);
+    // The title banner has been printed many times over by then.
+    ASSERT_FALSE(term.waitExit(1000).has_value()) << "ended by its output";
+    ASSERT_EQ(::kill(term.pid(), SIGTERM), 0);
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 13));
+    EXPECT_EQ(
+        term.errorOutput(),
+        "\nAborting due to runtime error 13 (\"termination request\" signal) in Numerion::()\n\n");
+}
+
 }  // namespace
 }  // namespace numerion::e2e

@@ -53,8 +53,9 @@ RestoreState gRestore;
 constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kOtherSignals[] = {SIGTSTP, SIGWINCH, SIGCONT};
 // Signals that would end the program for what is only a failed write: ignored, the write
-// then fails and says so (a file-size limit makes a save a short write, error 3).
-constexpr int kIgnoredSignals[] = {SIGXFSZ};
+// then fails and says so (a file-size limit makes a save a short write, error 3; output to a
+// closed pipe is simply not shown).
+constexpr int kIgnoredSignals[] = {SIGXFSZ, SIGPIPE};
 
 void writeAll(int fd, const char* bytes, std::size_t size) {
     while (size > 0) {
