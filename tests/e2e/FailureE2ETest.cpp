@@ -2,6 +2,7 @@
 // status, and the terminal given back as it was, for a legacy and a kitty-protocol terminal.
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -126,7 +127,7 @@ TEST(ReadOnlyHighscoreE2ETest, AQualifyingGameFailsAtTheWriteAndLeavesTheFileAlo
 }
 
 // Printing never ends the program: output into a pipe nobody reads is simply not shown.
-TEST(ClosedOutputE2ETest, OutputToAClosedPipeDoesNotEndTheProgram) {
+TEST(OutputNotATerminalE2ETest, OutputToAClosedPipeDoesNotEndTheProgram) {
     ScratchDir dir;
     PtyTerminal::Options options;
     options.workingDir = dir.path().string();
@@ -148,6 +149,33 @@ TEST(ClosedOutputE2ETest, OutputToAClosedPipeDoesNotEndTheProgram) {
     EXPECT_EQ(
         term.errorOutput(),
         "\nAborting due to runtime error 13 (\"termination request\" signal) in Numerion::()\n\n");
+}
+
+// With standard output in a file, the keys still come from the terminal on standard input.
+TEST(OutputNotATerminalE2ETest, WithOutputIntoAFileTheKeysStillComeFromTheTerminal) {
+    ScratchDir dir;
+    const std::string out = (dir.path() / "out.txt").string();
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    PtyTerminal term(
+        [&out] {
+            const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0) return 125;
+            ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
+            return 127;
+        },
+        options);
+    auto printed = [&out] {
+        const std::vector<char> bytes = fileBytes(out);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    ASSERT_TRUE(term.waitFor(
+        [&](const PtyTerminal&) { return printed().find("4 = Spielende") != std::string::npos; },
+        kE2eTimeout));
+    EXPECT_EQ(term.modes().c_lflag & (ECHO | ICANON), 0u) << "keys one by one, not echoed";
+    term.send("4");
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 0));
+    EXPECT_EQ(term.modes().c_lflag, term.modesAtStart().c_lflag);
 }
 
 }  // namespace
