@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -82,6 +83,20 @@ TEST_P(FailureE2ETest, ATerminationRequestIsItsOwnError) {
     expectFatalEnd(
         term, 13,
         "\nAborting due to runtime error 13 (\"termination request\" signal) in Numerion::()\n\n");
+}
+
+TEST_P(FailureE2ETest, SignalsThatEndAProgramByDefaultStillDoButGiveTheTerminalBackFirst) {
+    for (int signal : {SIGUSR1, SIGALRM, SIGPROF}) {
+        SCOPED_TRACE(::strsignal(signal));
+        PtyTerminal term({NUMERION_BINARY}, options());
+        ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
+        ASSERT_EQ(::kill(term.pid(), signal), 0);
+        const auto status = term.waitExit(kE2eTimeout);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_FALSE(status->exited);
+        EXPECT_EQ(status->signal, signal);
+        expectTerminalGivenBack(term);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Terminals, FailureE2ETest, ::testing::Values(false, true),

@@ -56,6 +56,10 @@ constexpr int kOtherSignals[] = {SIGTSTP, SIGWINCH, SIGCONT};
 // then fails and says so (a file-size limit makes a save a short write, error 3; output to a
 // closed pipe is simply not shown).
 constexpr int kIgnoredSignals[] = {SIGXFSZ, SIGPIPE};
+// Signals the program has no use for that end a process by default: they still do, with the
+// terminal given back first.
+constexpr int kDefaultEndSignals[] = {SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
+                                      SIGSYS,  SIGTRAP, SIGIO,  SIGPWR,    SIGSTKFLT};
 
 void writeAll(int fd, const char* bytes, std::size_t size) {
     while (size > 0) {
@@ -120,6 +124,12 @@ void onSignal(int signal) {
     errno = savedErrno;
 }
 
+void onDefaultEndSignal(int signal) {
+    restoreTerminal();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);  // delivered as the handler returns: the default end
+}
+
 int errorOfSignal(int signal) {
     switch (signal) {
         case SIGINT:
@@ -137,6 +147,13 @@ void setHandler(int signal, void (*handler)(int)) {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(signal, &action, nullptr);
+}
+
+void setDefaultEndHandlers(void (*handler)(int)) {
+    for (int signal : kDefaultEndSignals)
+        setHandler(signal, handler);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        setHandler(signal, handler);
 }
 
 double rawMs() {
@@ -167,6 +184,7 @@ TerminalBackend::~TerminalBackend() {
         setHandler(signal, SIG_DFL);
     for (int signal : kIgnoredSignals)
         setHandler(signal, SIG_DFL);
+    setDefaultEndHandlers(SIG_DFL);
     const int wakeWrite = gWakeWrite;
     gWakeWrite = -1;
     ::close(wakeWrite);
@@ -191,6 +209,7 @@ void TerminalBackend::start() {
         setHandler(signal, onSignal);
     for (int signal : kIgnoredSignals)
         setHandler(signal, SIG_IGN);
+    setDefaultEndHandlers(onDefaultEndSignal);
     setFatalCleanup(restoreTerminal);
     static bool atExitRegistered = false;
     if (!atExitRegistered) {
