@@ -257,6 +257,27 @@ def keypad_and_main_row_4(p, b):
     print("ok: keypad 4 does not end, main-row 4 does (status 0)")
 
 
+def fatal_report(p, b):
+    """A directory where the highscore file should be: the start-up's open fails (error 2 at
+    line 41), and the report stands below the grid."""
+    b.reload()
+    wait_menu(p)
+    b.evaluate("""new Promise(function (done) {
+        FS.unlink('/numerion/Highscore.rnk');
+        FS.mkdir('/numerion/Highscore.rnk');
+        FS.syncfs(false, done);
+    })""", await_promise=True)
+    b.reload()
+    deadline = time.monotonic() + TIMEOUT
+    while p.status() is None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    expected = "\nAborting due to runtime error 2 (file not found) at line 41 of Numerion::()\n\n"
+    check(p.status() == 2, f"status {p.status()}")
+    check(b.evaluate("window.numerion.report()") == expected, "the report")
+    check("Aborting due to runtime error 2" in p.footer(), "the report below the grid")
+    print("ok: a fatal error shows its report below the grid (status 2)")
+
+
 def main():
     page = os.path.abspath(sys.argv[1])
     b = Browser()
@@ -273,6 +294,7 @@ def main():
         press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
         saved_after_reload(p, b, points)
         keypad_and_main_row_4(p, b)
+        fatal_report(p, b)
     except Failure as failure:
         print("FAILED:", failure)
         return 1

@@ -150,6 +150,7 @@
         drawCell(i);
       }
     }
+    if (!drawn) Module.numerionPage.firstFrameMs = performance.now();
     drawn = true;
   }
 
@@ -415,6 +416,8 @@
     present: present,
     now: function () { return clockOffsetMs + performance.now(); },
     bell: bell,
+    // When the first frame was drawn, in ms since the navigation began (for measurements).
+    firstFrameMs: null,
   };
 
   Module.preRun = Module.preRun || [];
