@@ -225,29 +225,41 @@
   // --- Sound ----------------------------------------------------------------------------------
 
   // Browsers let a page sound only after the player's first key; until then a beep is silent.
+  // Between beeps the context is suspended: a running one renders silence on the audio thread
+  // all the time, a few per cent of a core.
+  var tonesPlaying = 0;
+
   function startAudio() {
     var Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return;
     try {
       audio = new Context();
-      if (audio.state !== 'running' && audio.resume) audio.resume();
+      audio.suspend();
     } catch (err) {
       audio = null;
     }
   }
 
   function bell() {
-    if (!audio || audio.state !== 'running') return;
-    var tone = audio.createOscillator();
-    var gain = audio.createGain();
-    tone.type = 'square';
-    tone.frequency.value = 1000;
-    gain.gain.value = 0.05;
-    tone.connect(gain);
-    gain.connect(audio.destination);
-    var now = audio.currentTime;
-    tone.start(now);
-    tone.stop(now + 0.25);
+    if (!audio || audio.state === 'closed') return;
+    ++tonesPlaying;
+    audio.resume().then(function () {
+      var tone = audio.createOscillator();
+      var gain = audio.createGain();
+      tone.type = 'square';
+      tone.frequency.value = 1000;
+      gain.gain.value = 0.05;
+      tone.connect(gain);
+      gain.connect(audio.destination);
+      tone.onended = function () {
+        if (--tonesPlaying === 0) audio.suspend();
+      };
+      var now = audio.currentTime;
+      tone.start(now);
+      tone.stop(now + 0.25);
+    }, function () {
+      --tonesPlaying;
+    });
   }
 
   // --- The highscore file ---------------------------------------------------------------------
