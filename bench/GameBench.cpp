@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
 #include "console/terminal/Renderer.h"
 #include "console/terminal/TerminalScreen.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

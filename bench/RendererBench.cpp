@@ -8,10 +8,10 @@
 #include <string>
 
 #include "console/TextConsole.h"
-#include "console/VirtualPlatform.h"
 #include "console/terminal/Renderer.h"
 #include "frame/Menu.h"
 #include "game/Spielrunde.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

@@ -18,11 +18,11 @@
 #include <string_view>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
 #include "console/terminal/Glyphs.h"
 #include "console/terminal/Renderer.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTable.h"
+#include "support/VirtualPlatform.h"
 
 using namespace numerion;
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/terminal/HeldKeys.h"
+#include "console/HeldKeys.h"
 #include "console/terminal/InputParser.h"
 
 namespace {

@@ -29,9 +29,10 @@
 #include <vector>
 
 #include "console/RandomGenerator.h"
-#include "e2e/PtyTerminal.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
+#include "support/PtyTerminal.h"
+#include "support/TempDir.h"
 
 namespace numerion::measure {
 namespace {
@@ -74,24 +75,7 @@ struct DriveError : std::runtime_error {
         : std::runtime_error(what + "\n" + term.screenText()) {}
 };
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = std::filesystem::temp_directory_path() / "numerion-measure-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string str() const { return path_.string(); }
-
-  private:
-    std::filesystem::path path_;
-};
+using numerion::testing::TempDir;
 
 // The program in a pty, with the moment each piece of its output was read (to about a
 // millisecond while reading finely).

@@ -61,16 +61,16 @@ constexpr double kShortestTimerWaitMs = 0.01;
 }  // namespace
 
 std::int32_t KeyInput::isKeyDown(int scanCode) {
-    if (!backend_.hasFocus()) return 0;
+    if (!platform_.hasFocus()) return 0;
     const ScanCodeRow* row = findScanCode(scanCode);
     if (row == nullptr) return 0;
-    bool held = backend_.isHeld(row->first);
-    if (row->second != kNoKey) held = backend_.isHeld(row->second) || held;
+    bool held = platform_.isHeld(row->first);
+    if (row->second != kNoKey) held = platform_.isHeld(row->second) || held;
     return held ? -1 : 0;
 }
 
 void KeyInput::pumpKeyEvents() {
-    while (std::optional<std::int32_t> code = backend_.nextKeyPress()) {
+    while (std::optional<std::int32_t> code = platform_.nextKeyPress()) {
         if (isValidKeyCode(*code)) addKey(*code);
     }
 }
@@ -104,30 +104,30 @@ void KeyInput::sleepMs(std::int32_t ms) {
     constexpr int kStep = 50;
     if (ms == -1) {
         while (!look())
-            backend_.sleep(kStep);
+            platform_.sleep(kStep);
         return;
     }
     if (ms >= 100) {
         if (look()) return;
-        backend_.sleep(kStep);
+        platform_.sleep(kStep);
         ms -= kStep;
         while (ms > kStep) {
             if (look()) return;
-            backend_.sleep(kStep);
+            platform_.sleep(kStep);
             ms -= kStep;
         }
-        backend_.sleep(ms);
+        platform_.sleep(ms);
         return;
     }
-    if (ms >= 0) backend_.sleep(ms);
+    if (ms >= 0) platform_.sleep(ms);
 }
 
 double KeyInput::timerSeconds() {
-    return backend_.monotonicSeconds();
+    return platform_.monotonicSeconds();
 }
 
 std::string KeyInput::dateText() {
-    const std::optional<std::tm> now = backend_.localTime();
+    const std::optional<std::tm> now = platform_.localTime();
     if (!now) return {};
     char text[48];
     std::snprintf(text, sizeof text, "%02d-%02d-%04d", now->tm_mon + 1, now->tm_mday,
@@ -136,7 +136,7 @@ std::string KeyInput::dateText() {
 }
 
 std::string KeyInput::timeText() {
-    const std::optional<std::tm> now = backend_.localTime();
+    const std::optional<std::tm> now = platform_.localTime();
     if (!now) return {};
     char text[48];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", now->tm_hour, now->tm_min, now->tm_sec);
@@ -144,13 +144,15 @@ std::string KeyInput::timeText() {
 }
 
 void KeyInput::beep() {
-    backend_.bell();
-    backend_.sleep(250);
+    constexpr double kBeepMs = 250;
+    // A tone that blocked while it sounded has spent part of the beep already.
+    const double spent = platform_.bell();
+    platform_.sleep(std::max(kBeepMs - spent, 0.0));
 }
 
 void KeyInput::waitUntil(double timerDeadline) {
     for (double now = timerSeconds(); now <= timerDeadline; now = timerSeconds()) {
-        backend_.sleep(std::max((timerDeadline - now) * 1000.0, kShortestTimerWaitMs));
+        platform_.sleep(std::max((timerDeadline - now) * 1000.0, kShortestTimerWaitMs));
     }
 }
 

@@ -1,9 +1,6 @@
 #include "console/RunTimeError.h"
 
-#include <unistd.h>
-
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -87,39 +84,6 @@ void runCleanup() {
     if (cleanup != nullptr) cleanup();
 }
 
-int errorForSignal(int signal) {
-    switch (signal) {
-        case SIGSEGV:
-        case SIGBUS:
-            return kErrSegmentation;
-        case SIGFPE:
-            return kErrFloatingPoint;
-        case SIGILL:
-            return kErrIllegalInstruction;
-        default:
-            return kErrAbnormalTermination;
-    }
-}
-
-char gSignalReport[kReportBufferSize];
-
-extern "C" void onFatalSignal(int signal) {
-    int error = errorForSignal(signal);
-    runCleanup();
-    std::size_t length = composeReportInto(gSignalReport, sizeof gSignalReport, error, -1,
-                                           gContext.module, gContext.routine);
-    std::size_t written = 0;
-    while (written < length) {
-        ssize_t n = ::write(STDERR_FILENO, gSignalReport + written, length - written);
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    ::_exit(error);
-}
-
-// A stack overflow leaves no stack to run the handler on, so it gets a stack of its own.
-alignas(16) char gAltStack[64 * 1024];
-
 }  // namespace
 
 ErrorContext& errorContext() {
@@ -186,27 +150,15 @@ void RunTimeError(int error, int line) {
     std::_Exit(error);
 }
 
+std::size_t prepareFaultReport(char* buffer, std::size_t size, int error) {
+    runCleanup();
+    return composeReportInto(buffer, size, error, -1, gContext.module, gContext.routine);
+}
+
 void failFileStatement(int line) {
     // A statement that failed without leaving a number must still end as a failure.
     int error = gContext.fileError != 0 ? gContext.fileError : kErrFileIo;
     RunTimeError(error, line);
-}
-
-void installFatalSignalHandlers() {
-    stack_t stack{};
-    stack.ss_sp = gAltStack;
-    stack.ss_size = sizeof gAltStack;
-    stack.ss_flags = 0;
-    sigaltstack(&stack, nullptr);
-
-    struct sigaction action {};
-    action.sa_handler = onFatalSignal;
-    sigemptyset(&action.sa_mask);
-    // A fault inside the handler itself then ends the process the default way.
-    action.sa_flags = SA_ONSTACK | SA_RESETHAND;
-    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-        sigaction(signal, &action, nullptr);
-    }
 }
 
 }  // namespace numerion

@@ -71,9 +71,9 @@ inline void checkIndex(std::int32_t index, std::int32_t lower, std::int32_t uppe
 // A file statement returned non-zero: raise the error it left in the context.
 [[noreturn]] void failFileStatement(int line);
 
-// Installs handlers that turn processor faults (memory, arithmetic, illegal instruction) and
-// aborts into reports. Ctrl+C and termination requests are the terminal platform's: it turns
-// them into a RunTimeError from the main loop.
-void installFatalSignalHandlers();
+// For a platform's fault handlers, which end the process themselves: runs the cleanup and
+// composes the report of a fault (no line) in the running routine into buffer; returns its
+// length. Async-signal-safe.
+std::size_t prepareFaultReport(char* buffer, std::size_t size, int error);
 
 }  // namespace numerion

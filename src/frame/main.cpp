@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "console/HostPlatform.h"
 #include "console/KeyInput.h"
 #include "console/RandomGenerator.h"
 #include "console/Services.h"
-#include "console/TerminalPlatform.h"
 #include "console/TextConsole.h"
 #include "frame/Menu.h"
 
@@ -13,8 +13,8 @@ int main() {
     using namespace numerion;
     TextConsole screen;
     // Declared after the screen so that it restores the terminal before the screen goes.
-    const std::unique_ptr<TerminalPlatform> platform = TerminalPlatform::open(screen);
-    KeyInput keys(platform->backend());
+    const std::unique_ptr<HostPlatform> platform = HostPlatform::open(screen);
+    KeyInput keys(platform->platform());
     RandomGenerator random;
     Services io{screen, keys, random};
     screen.setBellHandler([&keys] { keys.beep(); });

@@ -189,7 +189,7 @@ GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
             afresh = false;
         }
         beatMs += kTickMs;
-        keys.backend().sleep(std::clamp<double>(waitMs, kTickMs - kCatchUpMs, kTickMs));
+        keys.platform().sleep(std::clamp<double>(waitMs, kTickMs - kCatchUpMs, kTickMs));
 
         // The first arrow in the order up, down, left, right wins; then Space; then walking on.
         std::int32_t move = kStanding;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
+#include "support/LocalTime.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {
@@ -278,14 +279,7 @@ TEST(KeyInputTime, DateIsMonthDayYearAndTimeIs24HourClock) {
     VirtualPlatform p;
     EXPECT_EQ(p.keys.dateText(), "03-05-2026");
     EXPECT_EQ(p.keys.timeText(), "21:07:03");
-    std::tm morning{};
-    morning.tm_year = 1999 - 1900;
-    morning.tm_mon = 11;
-    morning.tm_mday = 31;
-    morning.tm_hour = 0;
-    morning.tm_min = 0;
-    morning.tm_sec = 9;
-    p.setLocalTime(morning);
+    p.setLocalTime(testing::localTimeOf(1999, 12, 31, 0, 0, 9));
     EXPECT_EQ(p.keys.dateText(), "12-31-1999");
     EXPECT_EQ(p.keys.timeText(), "00:00:09");
 }

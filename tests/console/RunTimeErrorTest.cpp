@@ -1,32 +1,20 @@
 #include "console/RunTimeError.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "support/Patterns.h"
+
 namespace numerion {
 namespace {
 
-// A regular expression that matches exactly this text and nothing around it.
-std::string exactly(const std::string& text) {
-    std::string pattern = "^";
-    for (char c : text) {
-        if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) {
-            pattern += '\\';
-        }
-        pattern += c;
-    }
-    return pattern + "$";
-}
-
 std::string report(const std::string& body) {
-    return exactly("\nAborting due to runtime error " + body);
+    return testing::exactly("\nAborting due to runtime error " + body);
 }
 
 // --- the report text ---
@@ -152,20 +140,16 @@ TEST(RunTimeErrorDeathTest, InterruptRaisedFromTheMainLoopHasNoLine) {
                 report("13 (\"termination request\" signal) in Numerion::()\n\n"));
 }
 
-void writeMarker() {
-    const char marker[] = "terminal restored";
-    (void)!::write(STDERR_FILENO, marker, sizeof marker - 1);
-}
-
 TEST(RunTimeErrorDeathTest, CleanupRunsBeforeTheReport) {
     EXPECT_EXIT(
         {
-            setFatalCleanup(writeMarker);
+            setFatalCleanup(testing::writeCleanupMarker);
             RunTimeError(3, 5);
         },
         ::testing::ExitedWithCode(3),
-        exactly("terminal restored\nAborting due to runtime error 3 (file I/O error) at line 5 of "
-                "Numerion::()\n\n"));
+        testing::exactly(
+            "terminal restored\nAborting due to runtime error 3 (file I/O error) at line 5 of "
+            "Numerion::()\n\n"));
 }
 
 TEST(RunTimeErrorDeathTest, OpenFilesKeepWhatWasWrittenBeforeTheError) {
@@ -183,68 +167,6 @@ TEST(RunTimeErrorDeathTest, OpenFilesKeepWhatWasWrittenBeforeTheError) {
     content << in.rdbuf();
     EXPECT_EQ(content.str(), "half a record");
     std::remove(path.c_str());
-}
-
-// --- processor faults ---
-
-int* volatile gNowhere = nullptr;
-
-// The sanitizers would report these faults themselves; the real fault is what is tested.
-__attribute__((no_sanitize("undefined"))) void touchNowhere() {
-    *gNowhere = 1;
-}
-
-__attribute__((no_sanitize("undefined"))) int divideByZero() {
-    volatile int zero = 0;
-    volatile int one = 1;
-    return one / zero;
-}
-
-volatile bool gDeeper = true;
-
-int recurse(int depth) {
-    volatile char frame[256];
-    frame[0] = static_cast<char>(depth);
-    if (!gDeeper) return frame[0];
-    return recurse(depth + 1) + frame[0];
-}
-
-TEST(RunTimeErrorDeathTest, ProcessorFaultsReportTheirErrorWithoutALine) {
-    struct Fault {
-        void (*cause)();
-        int error;
-        const char* message;
-    };
-    const Fault faults[] = {
-        {touchNowhere, 12, "\"segmentation violation\""},
-        {[] { std::printf("%d", recurse(0)); }, 12, "\"segmentation violation\""},  // stack
-        {[] { std::printf("%d", divideByZero()); }, 11, "\"floating point error\""},
-        {[] { std::raise(SIGILL); }, 10, "\"illegal instruction\""},
-        {[] { std::abort(); }, 14, "\"abnormal termination\""},
-    };
-    for (const Fault& fault : faults) {
-        EXPECT_EXIT(
-            {
-                installFatalSignalHandlers();
-                fault.cause();
-            },
-            ::testing::ExitedWithCode(fault.error),
-            report(std::to_string(fault.error) + " (" + fault.message +
-                   " signal) in Numerion::()\n\n"));
-    }
-}
-
-TEST(RunTimeErrorDeathTest, FaultNamesTheRoutineRunningAndCallsTheCleanup) {
-    EXPECT_EXIT(
-        {
-            installFatalSignalHandlers();
-            setFatalCleanup(writeMarker);
-            RoutineScope scope("SPIELANLEITUNG");
-            touchNowhere();
-        },
-        ::testing::ExitedWithCode(12),
-        exactly("terminal restored\nAborting due to runtime error 12 (\"segmentation violation\" "
-                "signal) in Numerion::SPIELANLEITUNG()\n\n"));
 }
 
 }  // namespace

@@ -21,7 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "e2e/PtyTerminal.h"
+#include "support/PtyTerminal.h"
+#include "support/TempDir.h"
 
 namespace numerion::e2e {
 
@@ -33,24 +34,7 @@ inline constexpr int kTapGapMs = 400;
 inline constexpr int kHighlight = 6;
 
 // A directory of its own for one test, removed afterwards.
-class ScratchDir {
-  public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "numerion-e2e-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
+using ScratchDir = numerion::testing::TempDir;
 
 inline std::vector<char> fileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "e2e/GameDriver.h"
-#include "e2e/PtyTerminal.h"
+#include "support/PtyTerminal.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define NUMERION_E2E_ASAN 1

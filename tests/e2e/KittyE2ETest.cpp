@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "e2e/GameDriver.h"
-#include "e2e/PtyTerminal.h"
+#include "support/PtyTerminal.h"
 
 namespace numerion::e2e {
 namespace {

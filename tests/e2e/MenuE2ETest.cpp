@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "e2e/GameDriver.h"
-#include "e2e/PtyTerminal.h"
+#include "support/PtyTerminal.h"
 
 namespace numerion::e2e {
 namespace {

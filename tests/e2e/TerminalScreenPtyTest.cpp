@@ -7,7 +7,7 @@
 #include "console/TextConsole.h"
 #include "console/terminal/Renderer.h"
 #include "console/terminal/TerminalScreen.h"
-#include "e2e/PtyTerminal.h"
+#include "support/PtyTerminal.h"
 
 namespace numerion::e2e {
 namespace {

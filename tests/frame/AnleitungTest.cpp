@@ -6,8 +6,8 @@
 #include <string>
 
 #include "console/RunTimeError.h"
-#include "console/VirtualPlatform.h"
 #include "frame/Menu.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

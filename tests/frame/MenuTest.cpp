@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
 #include "frame/Menu.h"
 #include "frame/TitleBanner.h"
+#include "support/TempDir.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {
@@ -132,19 +133,7 @@ class Autopilot {
 
 class MenuTest : public ::testing::Test {
   protected:
-    MenuTest() {
-        previousDir_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "numerion-menu-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
-        vp.setDeadline(120'000);
-    }
-    ~MenuTest() override {
-        std::error_code ignored;
-        std::filesystem::current_path(previousDir_, ignored);
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    MenuTest() { vp.setDeadline(120'000); }
 
     int run() { return runProgram(vp.io, state); }
 
@@ -157,8 +146,7 @@ class MenuTest : public ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
 
   private:
-    std::filesystem::path previousDir_;
-    std::filesystem::path dir_;
+    testing::TempWorkingDir dir_{"numerion-menu"};
 };
 
 TEST_F(MenuTest, StartUpPreparesEverythingAndKey4BeepsAndEndsWithStatus0) {

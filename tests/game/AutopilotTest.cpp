@@ -8,10 +8,10 @@
 #include <optional>
 #include <queue>
 
-#include "console/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

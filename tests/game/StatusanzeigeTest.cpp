@@ -4,10 +4,10 @@
 #include <string>
 
 #include "console/TextConsole.h"
-#include "console/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

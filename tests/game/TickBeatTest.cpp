@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
 #include "highscore/HighscoreTable.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "console/RunTimeError.h"
-#include "console/VirtualPlatform.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTestSupport.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "console/VirtualPlatform.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTestSupport.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

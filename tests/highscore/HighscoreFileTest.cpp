@@ -7,9 +7,10 @@
 #include <filesystem>
 #include <numeric>
 
-#include "console/VirtualPlatform.h"
 #include "highscore/HighscoreTable.h"
 #include "highscore/HighscoreTestSupport.h"
+#include "support/LocalTime.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {
@@ -83,14 +84,7 @@ TEST(HighscoreRecord, ThePlacesAreOneToHundredAndOutsideIsAFatalIndexError) {
 
 TEST(HighscoreDateTime, DayMonthYearAndTimeFromTheLocalClock) {
     VirtualPlatform platform;
-    std::tm time{};
-    time.tm_year = 2024 - 1900;
-    time.tm_mon = 2;
-    time.tm_mday = 7;
-    time.tm_hour = 9;
-    time.tm_min = 5;
-    time.tm_sec = 3;
-    platform.setLocalTime(time);
+    platform.setLocalTime(testing::localTimeOf(2024, 3, 7, 9, 5, 3));
     EXPECT_EQ(dateTimeText(platform.keys), "07.03.2024 - 09:05:03");
     platform.setLocalTime(std::nullopt);
     EXPECT_EQ(dateTimeText(platform.keys), ".. - ");

@@ -13,35 +13,9 @@
 #include <vector>
 
 #include "highscore/HighscoreTable.h"
+#include "support/TempDir.h"
 
 namespace numerion::testing {
-
-// Each test works in a fresh temporary directory, because the file name is relative.
-class TempWorkingDir {
-  public:
-    TempWorkingDir() {
-        previous_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "numerion-hs-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
-    }
-    ~TempWorkingDir() {
-        std::error_code ignored;
-        std::filesystem::current_path(previous_, ignored);
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    TempWorkingDir(const TempWorkingDir&) = delete;
-    TempWorkingDir& operator=(const TempWorkingDir&) = delete;
-
-    const std::filesystem::path& path() const { return dir_; }
-
-  private:
-    std::filesystem::path previous_;
-    std::filesystem::path dir_;
-};
 
 // The whole report of a fatal error at a report line, as a death-test pattern. The main
 // routine's name is the empty text: "of Numerion::()".
@@ -88,7 +62,7 @@ inline HighscoreTable tableWithPoints(const std::vector<std::int32_t>& points) {
 
 #include <functional>
 
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion::testing {
 

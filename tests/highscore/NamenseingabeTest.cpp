@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "console/VirtualPlatform.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTestSupport.h"
+#include "support/VirtualPlatform.h"
 
 namespace numerion {
 namespace {

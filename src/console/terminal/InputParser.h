@@ -10,34 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "console/KeyInput.h"
+#include "console/InputEvent.h"
 
 namespace numerion {
-
-struct InputEvent {
-    enum class Type : std::uint8_t {
-        Key,
-        FocusIn,
-        FocusOut,
-        KittyFlags,        // answer to the kitty protocol query: the protocol is there
-        DeviceAttributes,  // answer to the primary device attributes query
-        Interrupt,         // Ctrl+C arriving as a key (kitty protocol): the interrupt itself
-        Quit,              // Ctrl+\ arriving as a key
-        Suspend,           // Ctrl+Z arriving as a key
-    };
-    enum class Action : std::uint8_t { Press, Repeat, Release };
-    static constexpr std::int32_t kNoCode = -1;
-
-    Type type = Type::Key;
-    Action action = Action::Press;
-    // The physical key for the held state, when it is one the game can poll.
-    std::optional<Key> key;
-    // The code for the pending-key buffer (0..255 a code page 850 byte, E x 256 + 255 an
-    // extended key), or kNoCode for a key that gives none.
-    std::int32_t code = kNoCode;
-
-    bool operator==(const InputEvent&) const = default;
-};
 
 // Code page 850 byte for a Unicode code point, or nullopt when the page has no such glyph.
 std::optional<std::uint8_t> cp850FromUnicode(std::uint32_t codePoint);

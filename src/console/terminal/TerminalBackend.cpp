@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sched.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <ctime>
 
 #include "console/RunTimeError.h"
+#include "console/posix/FatalSignals.h"
 
 namespace numerion {
 
@@ -141,6 +141,13 @@ double rawMs() {
     return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
+// An event that is no key: a focus or window change, or all keys up.
+InputEvent eventOf(InputEvent::Type type) {
+    InputEvent event;
+    event.type = type;
+    return event;
+}
+
 // Whether the terminal has a foreground job and it is not ours. A hung-up terminal, or one
 // that is not our controlling terminal, answers no question about its jobs.
 bool isBackgroundJob(int fd) {
@@ -178,7 +185,7 @@ void TerminalBackend::start() {
     gSuspendSignal = 0;
     gResizedSignal = 0;
     gContinuedSignal = 0;
-    installFatalSignalHandlers();
+    installFatalSignalHandlers(prepareFaultReport);
     for (int signal : kEndSignals)
         setHandler(signal, onSignal);
     for (int signal : kOtherSignals)
@@ -203,7 +210,6 @@ void TerminalBackend::start() {
     if (keysFd_ >= 0 && screen_) {
         queryKittyProtocol();
         if (kitty_) {
-            held_.setMode(HeldKeys::Mode::Exact);
             gRestore.kittyPushed = 1;
             writeText(outFd_, kKittyPush);
         }
@@ -244,7 +250,12 @@ void TerminalBackend::acquire() {
         gRestore.focusReporting = 1;
         writeText(outFd_, kFocusOn);
     }
-    focus_ = true;  // kitty reports only changes: assume the focus
+}
+
+void TerminalBackend::regained() {
+    pending_.push_back(eventOf(InputEvent::Type::KeysReleased));
+    // The focus reports tell only changes: assume the focus.
+    pending_.push_back(eventOf(InputEvent::Type::FocusIn));
 }
 
 void TerminalBackend::release() {
@@ -259,7 +270,6 @@ void TerminalBackend::release() {
 
 void TerminalBackend::suspend() {
     release();
-    held_.clear();
     struct sigaction defaultAction {};
     struct sigaction ours {};
     defaultAction.sa_handler = SIG_DFL;
@@ -270,11 +280,7 @@ void TerminalBackend::suspend() {
     gSuspendSignal = 0;
     gContinuedSignal = 0;
     acquire();  // enter() repaints everything at the next present()
-    inputSeen_ = true;
-}
-
-double TerminalBackend::gameMs() const {
-    return rawMs() - heldOffsetMs_;
+    regained();
 }
 
 void TerminalBackend::waitAndRead(double timeoutMs) {
@@ -307,7 +313,7 @@ void TerminalBackend::waitAndRead(double timeoutMs) {
         }
     }
     if (parser_.escapeAmbiguous() && rawMs() - lastByteMs_ >= kEscapeTimeoutMs) {
-        parser_.expire(events_);
+        parser_.expire(parsed_);
     }
     handleEvents();
 }
@@ -317,7 +323,7 @@ void TerminalBackend::readAvailable() {
     const ssize_t n = ::read(keysFd_, buffer, sizeof buffer);
     if (n > 0) {
         lastByteMs_ = rawMs();
-        parser_.feed(std::string_view(buffer, static_cast<std::size_t>(n)), events_);
+        parser_.feed(std::string_view(buffer, static_cast<std::size_t>(n)), parsed_);
         return;
     }
     const int error = n < 0 ? errno : 0;
@@ -327,14 +333,14 @@ void TerminalBackend::readAvailable() {
         // orphaned, a job's read fails instead of stopping it. The terminal is still there;
         // its keys are the foreground job's until we are in the foreground again.
         inBackground_ = true;
-        held_.clear();
+        parsed_.push_back(eventOf(InputEvent::Type::KeysReleased));
         return;
     }
     // The terminal is gone. Its hang-up signal ends us as a rule; when that signal cannot
     // come (blocked, or not our controlling terminal) we must end all the same, or run on
     // without a screen or keys for ever.
     keysFd_ = -1;
-    held_.clear();
+    parsed_.push_back(eventOf(InputEvent::Type::KeysReleased));
     terminalGone_ = true;
 }
 
@@ -345,28 +351,8 @@ bool TerminalBackend::mayReadKeys() {
 }
 
 void TerminalBackend::handleEvents() {
-    const double now = rawMs();
-    for (const InputEvent& event : events_) {
+    for (const InputEvent& event : parsed_) {
         switch (event.type) {
-            case InputEvent::Type::Key:
-                held_.onKey(event, now);
-                if (!discardKeys_ && event.action != InputEvent::Action::Release &&
-                    event.code != InputEvent::kNoCode) {
-                    if (queue_.size() >= static_cast<std::size_t>(KeyInput::kBufferSize))
-                        queue_.pop_front();
-                    queue_.push_back(event.code);
-                }
-                inputSeen_ = true;
-                break;
-            case InputEvent::Type::FocusIn:
-                focus_ = true;
-                inputSeen_ = true;
-                break;
-            case InputEvent::Type::FocusOut:
-                focus_ = false;
-                held_.clear();
-                inputSeen_ = true;
-                break;
             case InputEvent::Type::KittyFlags:
                 kittyAnswered_ = true;
                 break;
@@ -374,17 +360,20 @@ void TerminalBackend::handleEvents() {
                 attributesAnswered_ = true;
                 break;
             case InputEvent::Type::Interrupt:
-                events_.clear();
+                parsed_.clear();
                 RunTimeError(kErrInterrupted, -1);
             case InputEvent::Type::Quit:
-                events_.clear();
+                parsed_.clear();
                 RunTimeError(kErrQuit, -1);
             case InputEvent::Type::Suspend:
                 suspendRequested_ = true;
                 break;
+            default:
+                pending_.push_back(event);
+                break;
         }
     }
-    events_.clear();
+    parsed_.clear();
 }
 
 void TerminalBackend::handleSignals() {
@@ -400,32 +389,16 @@ void TerminalBackend::handleSignals() {
         gContinuedSignal = 0;
         release();
         acquire();
-        held_.clear();
-        inputSeen_ = true;
+        regained();
     }
     if (gResizedSignal != 0) {
         gResizedSignal = 0;
         if (screen_) screen_->resized();
-        inputSeen_ = true;
+        pending_.push_back(eventOf(InputEvent::Type::Resized));
     }
 }
 
-void TerminalBackend::holdWhileTooSmall() {
-    if (!screen_ || screen_->largeEnough()) return;
-    const double start = rawMs();
-    discardKeys_ = true;  // keys pressed at a game nobody can see are no moves
-    screen_->present();
-    while (!screen_->largeEnough()) {
-        waitAndRead(-1);
-        handleSignals();
-        screen_->present();
-    }
-    discardKeys_ = false;
-    if (held_.mode() == HeldKeys::Mode::Inferred) held_.clear();
-    heldOffsetMs_ += rawMs() - start;
-}
-
-void TerminalBackend::begin() {
+void TerminalBackend::readWaiting() {
     handleSignals();
     if (keysFd_ >= 0 || parser_.escapeAmbiguous()) {
         // Everything that is waiting, without blocking (bounded, so a flood cannot hold us).
@@ -435,76 +408,35 @@ void TerminalBackend::begin() {
             readAvailable();
         }
         if (parser_.escapeAmbiguous() && rawMs() - lastByteMs_ >= kEscapeTimeoutMs) {
-            parser_.expire(events_);
+            parser_.expire(parsed_);
         }
         handleEvents();
         handleSignals();
     }
-    holdWhileTooSmall();
-    if (screen_) screen_->present();
 }
 
-bool TerminalBackend::hasFocus() {
-    begin();
-    return focus_;
-}
-
-bool TerminalBackend::isHeld(Key key) {
-    begin();
-    if (!focus_ || keysFd_ < 0) return false;
-    return held_.isHeld(key, rawMs());
-}
-
-std::optional<std::int32_t> TerminalBackend::nextKeyPress() {
-    begin();
-    if (queue_.empty()) return std::nullopt;
-    const std::int32_t code = queue_.front();
-    queue_.pop_front();
-    return code;
-}
-
-bool TerminalBackend::keyPressWaiting() {
-    begin();
-    return !queue_.empty();
-}
-
-void TerminalBackend::sleep(double ms) {
-    begin();
-    held_.endPoll();
-    if (!(ms > 0)) {
-        ::sched_yield();
-        return;
-    }
-    const double deadline = gameMs() + ms;
-    for (double left = ms; left > 0; left = deadline - gameMs()) {
-        waitAndRead(left);
+void TerminalBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& out) {
+    if (timeoutMs == 0) {
+        readWaiting();
+    } else {
+        waitAndRead(timeoutMs);
         handleSignals();
-        holdWhileTooSmall();
-        if (screen_) screen_->present();  // a resize repaints at once
     }
+    out.insert(out.end(), pending_.begin(), pending_.end());
+    pending_.clear();
 }
 
-void TerminalBackend::waitForInput(int ms) {
-    inputSeen_ = false;
-    begin();
-    held_.endPoll();
-    if (inputSeen_ || ms <= 0) return;
-    const double deadline = gameMs() + ms;
-    for (double left = ms; left > 0 && !inputSeen_; left = deadline - gameMs()) {
-        waitAndRead(left);
-        handleSignals();
-        holdWhileTooSmall();
-        if (screen_) screen_->present();
-    }
+bool TerminalBackend::present() {
+    if (!screen_) return true;
+    screen_->present();
+    return screen_->largeEnough();
 }
 
-double TerminalBackend::monotonicSeconds() {
-    begin();
-    return gameMs() / 1000.0;
+double TerminalBackend::monotonicMs() {
+    return rawMs();
 }
 
 std::optional<std::tm> TerminalBackend::localTime() {
-    begin();
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     if (now == static_cast<std::time_t>(-1) || ::localtime_r(&now, &local) == nullptr) {
@@ -513,9 +445,13 @@ std::optional<std::tm> TerminalBackend::localTime() {
     return local;
 }
 
-void TerminalBackend::bell() {
-    begin();
+double TerminalBackend::bell() {
     if (screen_) screen_->bell();
+    return 0;  // the terminal rings on its own
+}
+
+HeldKeys::Mode TerminalBackend::heldKeysMode() {
+    return kitty_ ? HeldKeys::Mode::Exact : HeldKeys::Mode::Inferred;
 }
 
 }  // namespace numerion

@@ -1,25 +1,20 @@
 #pragma once
 // The keyboard and the clock of a real terminal: raw input mode, the kitty keyboard protocol
 // where the terminal has it, focus reports, signals turned into the program's own errors and
-// suspends, and waits that sleep in the kernel instead of spinning.
-//
-// Every call first reads what input is waiting (without blocking), acts on signals, holds the
-// game while the window is too small, and presents the screen model, so every frame the
-// program draws is shown when it turns to the keyboard or the clock.
+// suspends, and waits that sleep in the kernel instead of spinning. The rules on top (when to
+// present, holding the game while the window is too small) are PlatformCore's.
 
-#include <cstdint>
-#include <deque>
+#include <ctime>
 #include <optional>
 #include <vector>
 
-#include "console/KeyInput.h"
-#include "console/terminal/HeldKeys.h"
+#include "console/Backend.h"
 #include "console/terminal/InputParser.h"
 #include "console/terminal/TerminalScreen.h"
 
 namespace numerion {
 
-class TerminalBackend final : public KeyBackend {
+class TerminalBackend final : public Backend {
   public:
     // Waiting this long for the rest of a sequence tells a lone Escape key from one.
     static constexpr double kEscapeTimeoutMs = 50;
@@ -38,54 +33,48 @@ class TerminalBackend final : public KeyBackend {
     void start();
     bool kittyProtocol() const { return kitty_; }
 
-    bool hasFocus() override;
-    bool isHeld(Key key) override;
-    std::optional<std::int32_t> nextKeyPress() override;
-    bool keyPressWaiting() override;
-    void sleep(double ms) override;
-    void waitForInput(int ms) override;
-    double monotonicSeconds() override;
+    void waitForEvents(double timeoutMs, std::vector<InputEvent>& out) override;
+    bool present() override;
+    double monotonicMs() override;
     std::optional<std::tm> localTime() override;
-    void bell() override;
+    double bell() override;
+    HeldKeys::Mode heldKeysMode() override;
 
   private:
-    void begin();
+    // Acts on signals and reads what is waiting, without blocking.
+    void readWaiting();
     // Waits up to timeoutMs (negative: without limit) for input or a signal, and reads it.
     void waitAndRead(double timeoutMs);
     void readAvailable();
     // Whether to read the keys now: they are gone after a hang-up, and someone else's while
     // we are a background job that may not read them.
     bool mayReadKeys();
+    // Acts on the terminal's own events and keeps the others for the core.
     void handleEvents();
     void handleSignals();
-    void holdWhileTooSmall();
+    // All keys up and the focus assumed again: the terminal was given back to us.
+    void regained();
     void suspend();
     // Raw mode, alternate screen, keyboard flags, focus reports; and the way back.
     void acquire();
     void release();
     void queryKittyProtocol();
-    double gameMs() const;
 
     TerminalScreen* screen_;
     int keysFd_;
     int outFd_;
     int wakeRead_ = -1;
     InputParser parser_;
-    HeldKeys held_{HeldKeys::Mode::Inferred};
-    std::vector<InputEvent> events_;
-    std::deque<std::int32_t> queue_;
-    bool focus_ = true;
+    std::vector<InputEvent> parsed_;   // from the parser, not yet looked at
+    std::vector<InputEvent> pending_;  // for the core, at its next waitForEvents
     bool kitty_ = false;
     bool kittyAnswered_ = false;
     bool attributesAnswered_ = false;
     bool suspendRequested_ = false;
-    bool inputSeen_ = false;
-    bool discardKeys_ = false;
     bool started_ = false;
     bool terminalGone_ = false;  // its input ended: a hang-up, whether or not its signal came
     bool inBackground_ = false;  // a read was refused to us as a background job
     double lastByteMs_ = 0;
-    double heldOffsetMs_ = 0;  // time the game spent held because the window was too small
 };
 
 }  // namespace numerion

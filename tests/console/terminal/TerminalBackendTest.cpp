@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "console/PlatformCore.h"
 #include "console/TextConsole.h"
+#include "support/PseudoTerminal.h"
 
 namespace numerion {
 namespace {
@@ -21,14 +23,9 @@ namespace {
 class PseudoTerminal {
   public:
     PseudoTerminal() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) std::abort();
-        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-        if (slave_ < 0) std::abort();
-        winsize size{};
-        size.ws_row = 35;
-        size.ws_col = 80;
-        ::ioctl(master_, TIOCSWINSZ, &size);
+        const testing::PseudoTerminalPair pty = testing::openPseudoTerminal();
+        master_ = pty.master;
+        slave_ = pty.program;
     }
     ~PseudoTerminal() {
         ::close(slave_);
@@ -68,12 +65,13 @@ struct Session {
         backend.start();
     }
     // Waits (bounded) until the typed bytes have been read and have made an input event.
-    void settle() { backend.waitForInput(2000); }
+    void settle() { platform.waitForInput(2000); }
 
     PseudoTerminal pty;
     TextConsole model;
     TerminalScreen screen{pty.program(), model};
     TerminalBackend backend{&screen, pty.program(), pty.program()};
+    PlatformCore platform{backend};
 };
 
 TEST(TerminalBackend, LegacyTerminalKeysFillTheQueueAndATapIsHeldForOnePoll) {
@@ -81,27 +79,28 @@ TEST(TerminalBackend, LegacyTerminalKeysFillTheQueueAndATapIsHeldForOnePoll) {
     EXPECT_FALSE(s.backend.kittyProtocol());
     s.pty.type("\x1b[A");
     s.settle();
-    EXPECT_TRUE(s.backend.isHeld(Key::Up));
-    s.backend.sleep(1);
-    EXPECT_FALSE(s.backend.isHeld(Key::Up));
-    EXPECT_EQ(s.backend.nextKeyPress(), keycode::kUp);
-    EXPECT_EQ(s.backend.nextKeyPress(), std::nullopt);
+    EXPECT_TRUE(s.platform.isHeld(Key::Up));
+    s.platform.sleep(1);
+    EXPECT_FALSE(s.platform.isHeld(Key::Up));
+    EXPECT_EQ(s.platform.nextKeyPress(), keycode::kUp);
+    EXPECT_EQ(s.platform.nextKeyPress(), std::nullopt);
     // Answers and focus reports are no keys.
     s.pty.type("\x1b[?1;2c\x1b[I\x1b[O");
     s.settle();
-    EXPECT_FALSE(s.backend.keyPressWaiting());
-    EXPECT_FALSE(s.backend.hasFocus());
+    EXPECT_EQ(s.platform.nextKeyPress(), std::nullopt);
+    EXPECT_FALSE(s.platform.hasFocus());
     s.pty.type("\x1b[I");
     s.settle();
-    EXPECT_TRUE(s.backend.hasFocus());
+    EXPECT_TRUE(s.platform.hasFocus());
 }
 
 TEST(TerminalBackend, ALoneEscapeArrivesAfterItsTimeout) {
     Session s(kLegacyAnswer);
     s.pty.type("\x1b");
-    while (!s.backend.keyPressWaiting())
-        s.backend.waitForInput(2000);
-    EXPECT_EQ(s.backend.nextKeyPress(), 27);
+    std::optional<std::int32_t> key;
+    while (!(key = s.platform.nextKeyPress()))
+        s.platform.waitForInput(2000);
+    EXPECT_EQ(key, 27);
 }
 
 TEST(TerminalBackend, KittyTerminalGetsItsFlagsOnTheAlternateScreenAndHeldKeysAreExact) {
@@ -114,14 +113,14 @@ TEST(TerminalBackend, KittyTerminalGetsItsFlagsOnTheAlternateScreenAndHeldKeysAr
 
     s.pty.type("\x1b[A");
     s.settle();
-    EXPECT_TRUE(s.backend.isHeld(Key::Up));
-    s.backend.sleep(1);
-    EXPECT_TRUE(s.backend.isHeld(Key::Up));  // still held: no release came
+    EXPECT_TRUE(s.platform.isHeld(Key::Up));
+    s.platform.sleep(1);
+    EXPECT_TRUE(s.platform.isHeld(Key::Up));  // still held: no release came
     s.pty.type("\x1b[1;1:3A");
     s.settle();
-    EXPECT_FALSE(s.backend.isHeld(Key::Up));
-    EXPECT_EQ(s.backend.nextKeyPress(), keycode::kUp);
-    EXPECT_EQ(s.backend.nextKeyPress(), std::nullopt);  // the release gave no key
+    EXPECT_FALSE(s.platform.isHeld(Key::Up));
+    EXPECT_EQ(s.platform.nextKeyPress(), keycode::kUp);
+    EXPECT_EQ(s.platform.nextKeyPress(), std::nullopt);  // the release gave no key
 }
 
 TEST(TerminalBackend, TheEndGivesTheTerminalBackAsItWasFound) {
@@ -158,7 +157,7 @@ TEST(TerminalBackendDeathTest, CtrlCAsAKittyKeyEndsTheProgramLikeTheInterrupt) {
             Session s(kKittyAnswer);
             s.pty.type("\x1b[57442u\x1b[99;5u");
             for (;;)
-                s.backend.waitForInput(1000);
+                s.platform.waitForInput(1000);
         },
         ::testing::ExitedWithCode(9), "runtime error 9");
 }
@@ -168,7 +167,7 @@ TEST(TerminalBackendDeathTest, TerminationSignalsEndTheProgramAtTheNextCall) {
         {
             Session s(kLegacyAnswer);
             ::raise(SIGTERM);
-            s.backend.hasFocus();
+            s.platform.hasFocus();
             std::exit(0);
         },
         ::testing::ExitedWithCode(13), "runtime error 13");
@@ -176,7 +175,7 @@ TEST(TerminalBackendDeathTest, TerminationSignalsEndTheProgramAtTheNextCall) {
         {
             Session s(kLegacyAnswer);
             ::raise(SIGHUP);
-            s.backend.sleep(5000);
+            s.platform.sleep(5000);
             std::exit(0);
         },
         ::testing::ExitedWithCode(13), "runtime error 13");
@@ -184,7 +183,7 @@ TEST(TerminalBackendDeathTest, TerminationSignalsEndTheProgramAtTheNextCall) {
         {
             Session s(kLegacyAnswer);
             ::raise(SIGQUIT);
-            s.backend.monotonicSeconds();
+            s.platform.monotonicSeconds();
             std::exit(0);
         },
         ::testing::ExitedWithCode(15), "runtime error 15");

@@ -14,9 +14,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "console/PlatformCore.h"
 #include "console/TextConsole.h"
 #include "console/terminal/TerminalBackend.h"
 #include "console/terminal/TerminalScreen.h"
+#include "support/PseudoTerminal.h"
 
 namespace numerion {
 namespace {
@@ -25,14 +27,9 @@ namespace {
 // hang-up signal, as when that signal is blocked or goes to another session.
 struct DetachedTerminal {
     DetachedTerminal() {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) std::abort();
-        program = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
-        if (program < 0) std::abort();
-        winsize size{};
-        size.ws_row = 35;
-        size.ws_col = 80;
-        ::ioctl(master, TIOCSWINSZ, &size);
+        const testing::PseudoTerminalPair pty = testing::openPseudoTerminal();
+        master = pty.master;
+        program = pty.program;
         constexpr std::string_view kLegacyAnswer = "\x1b[?1;2c";
         if (::write(master, kLegacyAnswer.data(), kLegacyAnswer.size()) < 0) std::abort();
     }
@@ -48,9 +45,10 @@ TEST(TerminalHangUpDeathTest, AClosedTerminalEndsTheProgramEvenWithoutTheHangUpS
             TerminalScreen screen(pty.program, model);
             TerminalBackend backend(&screen, pty.program, pty.program);
             backend.start();
+            PlatformCore platform(backend);
             ::close(pty.master);
             for (int wait = 0; wait < 30; ++wait)
-                backend.sleep(100);  // the menu's wait, for three seconds
+                platform.sleep(100);  // the menu's wait, for three seconds
             std::exit(0);
         },
         ::testing::ExitedWithCode(13), "runtime error 13 \\(\"termination request\" signal\\)");
@@ -68,6 +66,7 @@ TEST(TerminalHangUpDeathTest, ABackgroundJobRefusedItsKeysWaitsForTheForeground)
             if (program < 0 || ::ioctl(program, TIOCSCTTY, 0) != 0) std::exit(2);
             TerminalBackend backend(nullptr, program, program);
             backend.start();
+            PlatformCore platform(backend);
 
             // Another job takes the foreground; we may neither read nor stop for it.
             const pid_t us = ::getpid();
@@ -86,13 +85,13 @@ TEST(TerminalHangUpDeathTest, ABackgroundJobRefusedItsKeysWaitsForTheForeground)
             if (::tcsetpgrp(program, job) != 0) std::exit(2);
             if (::write(master, "1", 1) != 1) std::exit(2);
             for (int wait = 0; wait < 5; ++wait)
-                backend.sleep(100);
-            const bool keyWhileBackground = backend.nextKeyPress().has_value();
+                platform.sleep(100);
+            const bool keyWhileBackground = platform.nextKeyPress().has_value();
 
             // In the foreground again, the key that waited is ours.
             if (::tcsetpgrp(program, ::getpgrp()) != 0) std::exit(2);
-            backend.sleep(100);
-            const std::optional<std::int32_t> key = backend.nextKeyPress();
+            platform.sleep(100);
+            const std::optional<std::int32_t> key = platform.nextKeyPress();
             ::kill(job, SIGKILL);
             ::waitpid(job, nullptr, 0);
             std::exit(!keyWhileBackground && key == '1' ? 0 : 1);

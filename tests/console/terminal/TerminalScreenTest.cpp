@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <string>
 
 #include "console/terminal/Renderer.h"
+#include "support/PseudoTerminal.h"
 
 namespace numerion {
 namespace {
@@ -28,10 +28,9 @@ class TerminalScreenTest : public ::testing::Test {
     void SetUp() override {
         if (const char* term = std::getenv("TERM")) savedTerm_ = term;
         ::setenv("TERM", "xterm-256color", 1);
-        winsize size{};
-        size.ws_row = 35;
-        size.ws_col = 80;
-        ASSERT_EQ(::openpty(&master_, &slave_, nullptr, nullptr, &size), 0);
+        const testing::PseudoTerminalPair pty = testing::openPseudoTerminal();
+        master_ = pty.master;
+        slave_ = pty.program;
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
     void TearDown() override {

@@ -1,4 +1,4 @@
-#include "e2e/PtyTerminal.h"
+#include "support/PtyTerminal.h"
 
 #include <fcntl.h>
 #include <grp.h>

@@ -1,4 +1,4 @@
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "console/terminal/HeldKeys.h"
+#include "console/HeldKeys.h"
 
 #include <gtest/gtest.h>
 

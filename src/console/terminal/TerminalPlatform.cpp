@@ -1,9 +1,11 @@
-#include "console/TerminalPlatform.h"
+// The terminal on standard input and output, signals, the system clock.
 
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "console/HostPlatform.h"
+#include "console/PlatformCore.h"
 #include "console/terminal/TerminalBackend.h"
 #include "console/terminal/TerminalScreen.h"
 
@@ -22,9 +24,9 @@ void writeUnchanged(std::string_view bytes) {
     }
 }
 
-class RealTerminal final : public TerminalPlatform {
+class TerminalPlatform final : public HostPlatform {
   public:
-    explicit RealTerminal(TextConsole& model) {
+    explicit TerminalPlatform(TextConsole& model) {
         const bool output = ::isatty(STDOUT_FILENO) == 1;
         const bool input = ::isatty(STDIN_FILENO) == 1;
         if (output) {
@@ -36,24 +38,27 @@ class RealTerminal final : public TerminalPlatform {
         backend_ = std::make_unique<TerminalBackend>(
             screen_.get(), output && input ? STDIN_FILENO : -1, STDOUT_FILENO);
         backend_->start();
+        core_ = std::make_unique<PlatformCore>(*backend_);
     }
 
-    ~RealTerminal() override {
+    ~TerminalPlatform() override {
+        core_.reset();
         backend_.reset();  // gives the terminal back while the screen still exists
         screen_.reset();
     }
 
-    KeyBackend& backend() override { return *backend_; }
+    Platform& platform() override { return *core_; }
 
   private:
     std::unique_ptr<TerminalScreen> screen_;
     std::unique_ptr<TerminalBackend> backend_;
+    std::unique_ptr<PlatformCore> core_;
 };
 
 }  // namespace
 
-std::unique_ptr<TerminalPlatform> TerminalPlatform::open(TextConsole& screen) {
-    return std::make_unique<RealTerminal>(screen);
+std::unique_ptr<HostPlatform> HostPlatform::open(TextConsole& screen) {
+    return std::make_unique<TerminalPlatform>(screen);
 }
 
 }  // namespace numerion

@@ -1,7 +1,9 @@
-#include "console/VirtualPlatform.h"
+#include "support/VirtualPlatform.h"
 
 #include <algorithm>
 #include <stdexcept>
+
+#include "support/LocalTime.h"
 
 namespace numerion {
 namespace {
@@ -17,13 +19,7 @@ VirtualPlatform::VirtualPlatform() {
 }
 
 std::tm VirtualPlatform::defaultLocalTime() {
-    std::tm time{};
-    time.tm_year = 2026 - 1900;
-    time.tm_mon = 2;
-    time.tm_mday = 5;
-    time.tm_hour = 21;
-    time.tm_min = 7;
-    time.tm_sec = 3;
+    std::tm time = testing::localTimeOf(2026, 3, 5, 21, 7, 3);
     time.tm_wday = 4;
     time.tm_yday = 63;
     time.tm_isdst = 0;
@@ -221,7 +217,7 @@ void VirtualPlatform::clearRecords() {
     inputWaits_ = 0;
 }
 
-// --- KeyBackend ---
+// --- Platform ---
 
 bool VirtualPlatform::hasFocus() {
     applyDueEvents();
@@ -240,11 +236,6 @@ std::optional<std::int32_t> VirtualPlatform::nextKeyPress() {
     const std::int32_t code = inputQueue_.front();
     inputQueue_.pop_front();
     return code;
-}
-
-bool VirtualPlatform::keyPressWaiting() {
-    applyDueEvents();
-    return !inputQueue_.empty();
 }
 
 void VirtualPlatform::sleep(double ms) {
@@ -274,9 +265,10 @@ std::optional<std::tm> VirtualPlatform::localTime() {
     return localTime_;
 }
 
-void VirtualPlatform::bell() {
+double VirtualPlatform::bell() {
     applyDueEvents();
     beepTimes_.push_back(nowMs_);
+    return 0;
 }
 
 }  // namespace numerion

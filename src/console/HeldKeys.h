@@ -1,9 +1,9 @@
 #pragma once
-// Which keys are held, from the key events of a terminal.
+// Which keys are held, from key events.
 //
-// With the kitty keyboard protocol the terminal reports press, repeat and release, and the
-// held state is exact. Every other terminal sends presses and auto-repeats only, never a
-// release, so the held state has to be inferred:
+// Where events tell press, repeat and release (a console's key-down and key-up records, a
+// terminal with the kitty keyboard protocol), the held state is exact. Every other terminal
+// sends presses and auto-repeats only, never a release, so the held state has to be inferred:
 //  - A press is "fresh" until the first look at that key. That look, and every further look
 //    before the program waits again (the same poll), reads it as down; later looks do not.
 //    A tap is so acted on exactly once, however short or long it was.
@@ -24,8 +24,8 @@
 #include <array>
 #include <optional>
 
-#include "console/KeyInput.h"
-#include "console/terminal/InputParser.h"
+#include "console/InputEvent.h"
+#include "console/Platform.h"
 
 namespace numerion {
 

@@ -1,6 +1,6 @@
 // The harness itself, on small shell scripts whose output is known.
 
-#include "e2e/PtyTerminal.h"
+#include "support/PtyTerminal.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -21,7 +21,7 @@
 
 namespace numerion {
 
-class VirtualPlatform : public KeyBackend {
+class VirtualPlatform : public Platform {
   public:
     VirtualPlatform();
     VirtualPlatform(const VirtualPlatform&) = delete;
@@ -101,16 +101,15 @@ class VirtualPlatform : public KeyBackend {
     void setDeadline(double atMs) { deadlineMs_ = atMs; }
     double deadline() const { return deadlineMs_; }
 
-    // KeyBackend
+    // Platform
     bool hasFocus() override;
     bool isHeld(Key key) override;
     std::optional<std::int32_t> nextKeyPress() override;
-    bool keyPressWaiting() override;
     void sleep(double ms) override;
     void waitForInput(int ms) override;
     double monotonicSeconds() override;
     std::optional<std::tm> localTime() override;
-    void bell() override;
+    double bell() override;
 
     // The fixed local time of a new platform: Thursday, 5 March 2026, 21:07:03.
     static std::tm defaultLocalTime();
