@@ -7,7 +7,9 @@ Usage: web_e2e.py PATH/TO/numerion.html   (run with /usr/bin/python3: python3-we
 
 import os
 import re
+import shutil
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -257,6 +259,59 @@ def keypad_and_main_row_4(p, b):
     print("ok: keypad 4 does not end, main-row 4 does (status 0)")
 
 
+def record(points, name, date_time):
+    return (points.to_bytes(4, "little", signed=True) + name.encode().ljust(16, b"\0")
+            + date_time.encode().ljust(22, b"\0") + b"\0\0")
+
+
+def file_in_and_out(p, b, scratch):
+    """Download gives the 4400 bytes the program wrote; a loaded file is the one the start-up
+    reads after the reload that takes it."""
+    b.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=scratch)
+    b.evaluate("document.getElementById('download').click()")
+    downloaded = os.path.join(scratch, "Highscore.rnk")
+    deadline = time.monotonic() + TIMEOUT
+    while not os.path.exists(downloaded) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    time.sleep(0.3)
+    with open(downloaded, "rb") as f:
+        out = f.read()
+    check(len(out) == 4400 and out[4:20] == b"A" + b" " * 14 + b"\0", f"downloaded {len(out)} bytes")
+
+    loaded = os.path.join(scratch, "load.rnk")
+    with open(loaded, "wb") as f:
+        # Place 1 only and part of place 2: the rest of the table reads as zeros.
+        f.write(record(4242, "Aus der Konsole", "01.02.2026 - 03:04:05") + b"\x07" * 20)
+    document = b.call("DOM.getDocument")["root"]["nodeId"]
+    node = b.call("DOM.querySelector", nodeId=document, selector="#file")["nodeId"]
+    b.pending_events.clear()
+    b.call("DOM.setFileInputFiles", files=[loaded], nodeId=node)
+    b.wait_event("Page.loadEventFired")
+    wait_menu(p)
+    check("64 Bytes" in p.footer(), f"the line below: {p.footer()!r}")
+    b.tap("Digit3")
+    p.wait_for(lambda s: any(re.match(r"^\s*1\.\s+4242\s+Aus der Konsole", r) for r in s["text"]),
+               "the loaded place 1")
+    press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
+    print("ok: the file downloaded (4400 bytes) and a loaded one in its place after the reload")
+
+
+def without_indexeddb(b, page):
+    """A private window that refuses IndexedDB: the page says so and the game still runs."""
+    c = Browser()
+    try:
+        c.call("Page.addScriptToEvaluateOnNewDocument",
+               source="Object.defineProperty(window, 'indexedDB', {value: undefined});")
+        q = Page(c)
+        c.navigate(page)
+        wait_menu(q)
+        check("IndexedDB" in q.footer(), f"the line below: {q.footer()!r}")
+        check(q.status() is None, "running")
+        print("ok: without IndexedDB the page says so and plays")
+    finally:
+        c.close()
+
+
 def fatal_report(p, b):
     """A directory where the highscore file should be: the start-up's open fails (error 2 at
     line 41), and the report stands below the grid."""
@@ -280,6 +335,7 @@ def fatal_report(p, b):
 
 def main():
     page = os.path.abspath(sys.argv[1])
+    scratch = tempfile.mkdtemp(prefix="numerion-web-")
     b = Browser()
     try:
         p = Page(b)
@@ -291,15 +347,18 @@ def main():
         points = lose_the_game(p, b)
         name_entry(p, b)
         the_list(p, points)
-        press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
+        # At once, as a tab closed when the list appears: the save was written through.
         saved_after_reload(p, b, points)
+        file_in_and_out(p, b, scratch)
         keypad_and_main_row_4(p, b)
         fatal_report(p, b)
+        without_indexeddb(b, "file://" + page)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
     finally:
         b.close()
+        shutil.rmtree(scratch, ignore_errors=True)
     print("all passed")
     return 0
 
