@@ -22,11 +22,10 @@
   var PALETTE = ['#000000', '#0000aa', '#00aa00', '#00aaaa', '#aa0000', '#aa00aa', '#aa5500',
                  '#aaaaaa', '#555555', '#5555ff', '#55ff55', '#55ffff', '#ff5555', '#ff55ff',
                  '#ffff55', '#ffffff'];
-  var RGB = PALETTE.map(function (c) {
-    return [parseInt(c.substr(1, 2), 16), parseInt(c.substr(3, 2), 16), parseInt(c.substr(5, 2), 16)];
-  });
-  // Shade and block glyphs are drawn as areas, so walls join without gaps in any font.
-  var SHADES = {0x2591: 0.25, 0x2592: 0.5, 0x2593: 0.75, 0x2588: 1};
+  // Shade and block glyphs are drawn as areas, so walls join without gaps in any font: the
+  // shades as a dot pattern of the foreground's share of 4 pixels (whole-canvas aligned).
+  var SHADES = {0x2591: 1, 0x2592: 2, 0x2593: 3, 0x2588: 4};
+  var DOTS = [[], [0], [0, 3], [0, 1, 3], [0, 1, 2, 3]];
   var HALVES = {0x2580: 'top', 0x2584: 'bottom', 0x258C: 'left', 0x2590: 'right'};
 
   // Named keys of KeyboardEvent.key and their codes for the pending-key buffer: control
@@ -95,17 +94,28 @@
     canvas.style.width = (canvas.width / ratio) + 'px';
     canvas.style.height = (canvas.height / ratio) + 'px';
     ctx = canvas.getContext('2d', {alpha: false});
+    patterns = {};
     ctx.font = Math.round(cellH * 0.8) + 'px "DejaVu Sans Mono", "Consolas", "Courier New", monospace';
     ctx.textAlign = 'center';
     ctx.textBaseline = 'middle';
     for (var i = 0; i < CELLS; ++i) drawCell(i);
   }
 
-  function mix(fg, bg, share) {
-    var a = RGB[fg], b = RGB[bg];
-    return 'rgb(' + [0, 1, 2].map(function (k) {
-      return Math.round(a[k] * share + b[k] * (1 - share));
-    }).join(',') + ')';
+  var patterns = {};
+  function shade(fg, bg, lit) {
+    var key = fg + ',' + bg + ',' + lit;
+    if (!patterns[key]) {
+      var tile = document.createElement('canvas');
+      tile.width = 2;
+      tile.height = 2;
+      var t = tile.getContext('2d');
+      t.fillStyle = PALETTE[bg];
+      t.fillRect(0, 0, 2, 2);
+      t.fillStyle = PALETTE[fg];
+      DOTS[lit].forEach(function (dot) { t.fillRect(dot % 2, dot >> 1, 1, 1); });
+      patterns[key] = ctx.createPattern(tile, 'repeat');
+    }
+    return patterns[key];
   }
 
   function drawCell(i) {
@@ -116,7 +126,7 @@
     ctx.fillStyle = PALETTE[bg];
     ctx.fillRect(x, y, cellW, cellH);
     if (SHADES[cp] !== undefined) {
-      ctx.fillStyle = mix(fg, bg, SHADES[cp]);
+      ctx.fillStyle = shade(fg, bg, SHADES[cp]);
       ctx.fillRect(x, y, cellW, cellH);
     } else if (HALVES[cp]) {
       ctx.fillStyle = PALETTE[fg];
