@@ -3,6 +3,8 @@
 #include <emscripten.h>
 
 #include <ctime>
+#include <iterator>
+#include <string>
 
 #include "console/terminal/Glyphs.h"
 
@@ -13,10 +15,10 @@ namespace {
 // KeyboardEvent.code of each Key, in the order of the enum: the page turns codes into key
 // numbers with this list. The keypad digits are keys of their own whatever NumLock says.
 constexpr const char* kKeyCodes[] = {
-    "Digit1",  "Digit2",  "Digit3",     "Digit4",    "Digit5",  "Enter",   "Space",
-    "Escape",  "ArrowUp", "ArrowDown",  "ArrowLeft", "ArrowRight", "Numpad0", "Numpad1",
-    "Numpad2", "Numpad3", "Numpad4",    "Numpad5",   "Numpad6", "Numpad7", "Numpad8",
-    "Numpad9", "NumpadEnter",
+    "Digit1",  "Digit2",  "Digit3",  "Digit4",    "Digit5",      "Enter",
+    "Space",   "Escape",  "ArrowUp", "ArrowDown", "ArrowLeft",   "ArrowRight",
+    "Numpad0", "Numpad1", "Numpad2", "Numpad3",   "Numpad4",     "Numpad5",
+    "Numpad6", "Numpad7", "Numpad8", "Numpad9",   "NumpadEnter",
 };
 static_assert(std::size(kKeyCodes) == static_cast<std::size_t>(Key::Count));
 
@@ -72,8 +74,9 @@ std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
                     event.action = static_cast<InputEvent::Action>(e[1]);
                     if (e[2] >= 0 && e[2] < static_cast<int>(Key::Count))
                         event.key = static_cast<Key>(e[2]);
+                    // A key code the page knows (Enter, the extended keys), else a typed
+                    // character, else none.
                     event.code = e[3] >= 0 ? e[3] : codePageByte(static_cast<std::uint32_t>(e[4]));
-                    if (e[3] < 0 && e[4] == 0) event.code = InputEvent::kNoCode;
                     break;
                 case kFocusIn:
                     event.type = InputEvent::Type::FocusIn;
