@@ -1,7 +1,7 @@
 # The two set-up commands: `make play` and `make test`. CMake does the real work.
 WERROR ?= OFF
 
-.PHONY: play test build asan fuzz bench measure clean lint
+.PHONY: play test build asan fuzz bench measure clean lint web web-test
 
 build:
 	cmake --preset default -DNUMERION_WERROR=$(WERROR)
@@ -31,9 +31,19 @@ bench: build
 measure: build
 	./build/bench/numerion_measure
 
-clean:
-	rm -rf build build-asan build-fuzz
+# The browser page: build-web/numerion.html, one self-contained file (Debian's emscripten).
+web:
+	cmake --preset web -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset web
 
-# clang-tidy over the sources, with the flags of the default build.
+# The page in headless chromium, opened from disk and played over the DevTools protocol.
+web-test: web
+	/usr/bin/python3 tests/web/web_e2e.py build-web/numerion.html
+
+clean:
+	rm -rf build build-asan build-fuzz build-web
+
+# clang-tidy over the sources, with the flags of the default build (the browser backend is
+# emscripten's, outside that build).
 lint: build
-	find src -name '*.cpp' | xargs -P2 -n4 clang-tidy -p build --quiet
+	find src -name '*.cpp' -not -path 'src/console/web/*' | xargs -P2 -n4 clang-tidy -p build --quiet
