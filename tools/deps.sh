@@ -69,12 +69,14 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "numerion ($*): installing the missing Debian packages: ${missing[*]}"
+echo "numerion ($*) needs these Debian packages, which are missing: ${missing[*]}"
 install=(apt-get install -y --no-install-recommends "${missing[@]}")
 if [ "$(id -u)" -eq 0 ]; then
     sudo=()
+    echo "Installing them with apt-get."
 elif command -v sudo >/dev/null; then
     sudo=(sudo)
+    echo "Installing them with sudo apt-get."
 else
     echo "deps.sh: not root and no sudo; run this as root, then the make command again:" >&2
     echo "    ${install[*]}" >&2
