@@ -1,17 +1,41 @@
-# The two set-up commands: `make play` and `make test`. CMake does the real work.
+# The two set-up commands: `make play` and `make test`. Each first installs the Debian
+# packages it needs (tools/deps.sh); CMake does the real work.
 WERROR ?= OFF
+PREFIX ?= /usr/local
+DEPS := bash tools/deps.sh
+CONFIGURE = cmake --preset default -DNUMERION_WERROR=$(WERROR)
 
-.PHONY: play test build asan fuzz bench measure clean lint web web-test
+.PHONY: play game test build install deb asan fuzz bench measure clean lint web web-test
 
 build:
-	cmake --preset default -DNUMERION_WERROR=$(WERROR)
+	$(CONFIGURE)
 	cmake --build --preset default
 
-play: build
+# The game alone: no tests, no benchmarks, none of their libraries.
+game:
+	$(DEPS) play
+	$(CONFIGURE)
+	cmake --build --preset default --target numerion
+
+play: game
 	./build/numerion
 
-test: build
+test:
+	$(DEPS) test
+	$(CONFIGURE)
+	cmake --build --preset default
 	ctest --preset default
+
+# PREFIX/games/numerion, the manual page, the README; DESTDIR=/tmp/x stages it elsewhere.
+install: game
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# build/numerion_<version>_<arch>.deb
+deb:
+	$(DEPS) deb
+	$(CONFIGURE)
+	cmake --build --preset default --target numerion
+	cd build && cpack -G DEB
 
 asan:
 	cmake --preset asan -DNUMERION_WERROR=$(WERROR)
@@ -22,17 +46,24 @@ fuzz:
 	cmake --preset fuzz -DNUMERION_WERROR=$(WERROR)
 	cmake --build --preset fuzz
 
-bench: build
+bench:
+	$(DEPS) bench
+	$(CONFIGURE)
+	cmake --build --preset default
 	./build/bench/numerion_bench
 
 # The real program in a pseudo-terminal: bytes per frame, CPU while waiting for a key, tick
 # pace, start-up, memory, castle generation and the test suite's time, each against its budget.
 # About three minutes; on a quiet machine, as the figures are timings.
-measure: build
+measure:
+	$(DEPS) test
+	$(CONFIGURE)
+	cmake --build --preset default
 	./build/bench/numerion_measure
 
 # The browser page: build-web/numerion.html, one self-contained file (Debian's emscripten).
 web:
+	$(DEPS) web
 	cmake --preset web -DNUMERION_WERROR=$(WERROR)
 	cmake --build --preset web
 
