@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes, cut into arbitrary chunks, to the terminal input parser and checks
 // that every event it gives is one the rest of the program can take: a known key with a code
 // that belongs to it, one event at most per byte, and the same events however the bytes were
-// cut into reads.
+// cut into reads; and after the Escape timeout a key typed next is never lost.
 
 #include <cstddef>
 #include <cstdint>
@@ -98,6 +98,14 @@ std::vector<InputEvent> parseInChunks(std::string_view bytes, std::size_t step) 
     return events;
 }
 
+// After the timeout whatever was cut off is over: a key typed next comes out as that key.
+void checkKeyComesOut(numerion::InputParser parser) {
+    std::vector<InputEvent> events;
+    parser.feed("4", events);
+    check(!events.empty() && events.back().key == Key::Digit4 && events.back().code == '4',
+          "a key typed after a cut-off sequence is lost");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -125,7 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t n = bytes.size() < step ? bytes.size() : step;
         parser.feed(bytes.substr(0, n), events);
         bytes.remove_prefix(n);
-        if (parser.escapeAmbiguous() && (bytes.size() % 3 == 0)) parser.expire(events);
+        if (parser.escapeAmbiguous() && (bytes.size() % 3 == 0)) {
+            parser.expire(events);
+            checkKeyComesOut(parser);
+        }
         for (const auto& event : events) {
             checkEvent(event);
             held.onKey(event, now);
@@ -141,5 +152,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& event : events)
         checkEvent(event);
     check(!parser.escapeAmbiguous(), "an Escape is still waiting after the timeout");
+    checkKeyComesOut(parser);
     return 0;
 }

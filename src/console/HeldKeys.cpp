@@ -53,7 +53,14 @@ bool HeldKeys::isHeld(Key key, double nowMs) {
     } else if (seenThisPoll_) {
         held = true;
     }
+    if (held) lastRead_ = key;
     return held;
+}
+
+void HeldKeys::pressesTaken() {
+    if (mode_ == Mode::Exact || !fresh_ || last_ != lastRead_) return;
+    fresh_ = false;
+    seenThisPoll_ = true;
 }
 
 void HeldKeys::endPoll() {
@@ -66,6 +73,7 @@ void HeldKeys::clear() {
     fresh_ = false;
     repeating_ = false;
     seenThisPoll_ = false;
+    lastRead_.reset();
 }
 
 }  // namespace numerion

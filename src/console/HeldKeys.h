@@ -15,6 +15,11 @@
 //    key pressed (holding Up and then Right repeats only Right).
 //  - A fresh press that no look has seen within kForgetMs is forgotten, so a key tapped
 //    while nobody polled does not act long afterwards.
+//  - A press of the key last read as down that a wait takes (the keyboard layer took it from
+//    the queue: it ended a breather, a rest) has been seen by that wait: it reads as down for
+//    the rest of that poll, but is no new hold after the next wait. Space that ends a breather
+//    so does not start a second one. A press of another key stays fresh for the next look, as
+//    a press of about 100 ms would still be down there: an arrow that ends a breather turns.
 // So, unlike under the kitty protocol, a player cannot hold two keys at once, a held key
 // stutters once (down, up for about half a second, then down) and a release is noticed only
 // kRepeatGapMs late.
@@ -47,6 +52,8 @@ class HeldKeys {
     void onKey(const InputEvent& event, double nowMs);
     // Whether the key reads as down at this look.
     bool isHeld(Key key, double nowMs);
+    // The keyboard layer took the key presses so far from the queue (a wait or a read).
+    void pressesTaken();
     // The program waits: the looks that follow belong to a new poll.
     void endPoll();
     // Everything up: focus lost, suspended, or the game was held.
@@ -63,6 +70,7 @@ class HeldKeys {
     bool fresh_ = false;
     bool repeating_ = false;
     bool seenThisPoll_ = false;
+    std::optional<Key> lastRead_;  // the key a look last read as down
 };
 
 }  // namespace numerion

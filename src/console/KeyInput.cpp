@@ -127,20 +127,22 @@ double KeyInput::timerSeconds() {
 }
 
 std::string KeyInput::dateText() {
-    const std::optional<std::tm> now = platform_.localTime();
-    if (!now) return {};
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d-%02d-%04d", now->tm_mon + 1, now->tm_mday,
-                  now->tm_year + 1900);
-    return text;
+    return dateAndTimeText().date;
 }
 
 std::string KeyInput::timeText() {
+    return dateAndTimeText().time;
+}
+
+KeyInput::DateAndTime KeyInput::dateAndTimeText() {
     const std::optional<std::tm> now = platform_.localTime();
     if (!now) return {};
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", now->tm_hour, now->tm_min, now->tm_sec);
-    return text;
+    char date[48];
+    std::snprintf(date, sizeof date, "%02d-%02d-%04d", now->tm_mon + 1, now->tm_mday,
+                  now->tm_year + 1900);
+    char time[48];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", now->tm_hour, now->tm_min, now->tm_sec);
+    return {date, time};
 }
 
 void KeyInput::beep() {

@@ -26,6 +26,12 @@ class KeyInput {
     double timerSeconds();
     std::string dateText();  // "%02d-%02d-%04d", month-day-year
     std::string timeText();  // "%02d:%02d:%02d"
+    // Both texts of one moment, from one look at the clock.
+    struct DateAndTime {
+        std::string date;
+        std::string time;
+    };
+    DateAndTime dateAndTimeText();
     void beep();
 
     // Mended busy waits: a loop that would spin on a key or the timer calls this between looks

@@ -90,6 +90,7 @@ std::optional<std::int32_t> PlatformCore::nextKeyPress() {
     if (queue_.empty()) return std::nullopt;
     const std::int32_t code = queue_.front();
     queue_.pop_front();
+    held_.pressesTaken();
     return code;
 }
 

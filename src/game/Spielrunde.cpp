@@ -2,8 +2,6 @@
 // last digit is collected or the last life is gone.
 #include "game/Spielrunde.h"
 
-#include <algorithm>
-#include <cmath>
 #include <optional>
 
 namespace numerion {
@@ -11,7 +9,6 @@ namespace numerion {
 namespace {
 
 constexpr int kTickMs = 90;
-constexpr int kCatchUpMs = 10;   // the most one tick's wait gives back to the beat
 constexpr int kStartRow = 3;     // screen row of cell row 2: never digit, mine or wall
 constexpr int kStartColumn = 2;  // screen column of cell column 1
 constexpr int kScreenLastRow = CastleGrid::kRows;        // 17: the bottom wall
@@ -24,10 +21,6 @@ enum Direction : std::int32_t {
     kMoveLeft = 3,
     kMoveRight = 4
 };
-
-double nowMs(KeyInput& keys) {
-    return keys.timerSeconds() * 1000.0;
-}
 
 void drawApprentice(TextConsole& screen, const GameState& game) {
     screen.locate(game.playerRow, game.playerColumn);
@@ -171,25 +164,9 @@ void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game,
 GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
                  const HighscoreTable& highscores) {
     KeyInput& keys = io.keys;
-    // The ticks keep a 90 ms beat on the clock: the drawing and a wait that ends late are
-    // taken from the following waits instead of pushing every later tick back. A wait gives
-    // back at most kCatchUpMs, so a stall is made up over several ticks and no tick is visibly
-    // rushed. After a breather, or a tick that took a whole beat or more (the beeps of a
-    // collision, a stall), the beat starts afresh and the next tick waits the full 90 ms.
-    // The backend's plain wait is what sleepMs does below 100 ms; it takes fractions as well.
-    double beatMs = 0;  // when the current tick's wait should end
-    bool afresh = true;
     for (;;) {
-        const double now = nowMs(keys);
-        double waitMs =
-            std::round((beatMs + kTickMs - now) * 1000.0) / 1000.0;  // whole microseconds
-        if (afresh || waitMs <= 0) {
-            beatMs = now;
-            waitMs = kTickMs;
-            afresh = false;
-        }
-        beatMs += kTickMs;
-        keys.platform().sleep(std::clamp<double>(waitMs, kTickMs - kCatchUpMs, kTickMs));
+        // A plain wait: the pace is 90 ms per tick plus the drawing.
+        keys.sleepMs(kTickMs);
 
         // The first arrow in the order up, down, left, right wins; then Space; then walking on.
         std::int32_t move = kStanding;
@@ -203,7 +180,6 @@ GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
             move = kMoveRight;
         } else if (keys.isKeyDown(scan::kSpace) != 0 && game.breathers > 0) {
             takeBreather(io, game);
-            afresh = true;  // it may end within a beat: the player still gets a whole tick
         } else if (game.direction >= kMoveUp && game.direction <= kMoveRight) {
             move = game.direction;
         }

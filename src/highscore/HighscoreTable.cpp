@@ -67,14 +67,16 @@ std::string right(const std::string& text, std::size_t count) {
 }  // namespace
 
 std::string dateTimeText(KeyInput& keys) {
-    // The date text is month-day-year; each part is fetched afresh, as the game always did.
-    std::string text = mid(keys.dateText(), 4, 2);
+    // The date text is month-day-year. Date and time come from one look at the clock, so a
+    // result saved across midnight cannot get the day of one date and the month of the next.
+    const KeyInput::DateAndTime now = keys.dateAndTimeText();
+    std::string text = mid(now.date, 4, 2);
     text += ".";
-    text += mid(keys.dateText(), 1, 2);
+    text += mid(now.date, 1, 2);
     text += ".";
-    text += right(keys.dateText(), 4);
+    text += right(now.date, 4);
     text += " - ";
-    text += keys.timeText();
+    text += now.time;
     return text;
 }
 

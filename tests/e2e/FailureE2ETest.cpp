@@ -2,9 +2,11 @@
 // status, and the terminal given back as it was, for a legacy and a kitty-protocol terminal.
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -51,6 +53,15 @@ TEST_P(FailureE2ETest, ADirectoryNamedLikeTheHighscoreFileEndsTheStartWithFileNo
     EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "Highscore.rnk"));
 }
 
+TEST_P(FailureE2ETest, AFileSizeLimitMakesCreatingTheHighscoreFileAShortWrite) {
+    // Two blocks of 1024 bytes: the 4400-byte table does not fit.
+    const std::string command = std::string("ulimit -f 2; exec ") + NUMERION_BINARY;
+    PtyTerminal term({"/bin/sh", "-c", command}, options());
+    expectFatalEnd(term, 3,
+                   "\nAborting due to runtime error 3 (file I/O error) at line 42 of "
+                   "Numerion::()\n\n");
+}
+
 TEST_P(FailureE2ETest, CtrlCInTheMenuIsTheInterruptError) {
     PtyTerminal term({NUMERION_BINARY}, options());
     ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
@@ -72,6 +83,20 @@ TEST_P(FailureE2ETest, ATerminationRequestIsItsOwnError) {
     expectFatalEnd(
         term, 13,
         "\nAborting due to runtime error 13 (\"termination request\" signal) in Numerion::()\n\n");
+}
+
+TEST_P(FailureE2ETest, SignalsThatEndAProgramByDefaultStillDoButGiveTheTerminalBackFirst) {
+    for (int signal : {SIGUSR1, SIGALRM, SIGPROF}) {
+        SCOPED_TRACE(::strsignal(signal));
+        PtyTerminal term({NUMERION_BINARY}, options());
+        ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
+        ASSERT_EQ(::kill(term.pid(), signal), 0);
+        const auto status = term.waitExit(kE2eTimeout);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_FALSE(status->exited);
+        EXPECT_EQ(status->signal, signal);
+        expectTerminalGivenBack(term);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Terminals, FailureE2ETest, ::testing::Values(false, true),
@@ -114,6 +139,58 @@ TEST(ReadOnlyHighscoreE2ETest, AQualifyingGameFailsAtTheWriteAndLeavesTheFileAlo
         << "no list after a failed save";
     expectTerminalGivenBack(term);
     EXPECT_EQ(fileBytes(file), zeros);
+}
+
+// Printing never ends the program: output into a pipe nobody reads is simply not shown.
+TEST(OutputNotATerminalE2ETest, OutputToAClosedPipeDoesNotEndTheProgram) {
+    ScratchDir dir;
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    options.captureStderr = true;
+    PtyTerminal term(
+        [] {
+            int fds[2];
+            if (::pipe(fds) != 0) return 125;
+            ::close(fds[0]);
+            if (::dup2(fds[1], STDOUT_FILENO) < 0) return 125;
+            ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
+            return 127;
+        },
+        options);
+    // The title banner has been printed many times over by then.
+    ASSERT_FALSE(term.waitExit(1000).has_value()) << "ended by its output";
+    ASSERT_EQ(::kill(term.pid(), SIGTERM), 0);
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 13));
+    EXPECT_EQ(
+        term.errorOutput(),
+        "\nAborting due to runtime error 13 (\"termination request\" signal) in Numerion::()\n\n");
+}
+
+// With standard output in a file, the keys still come from the terminal on standard input.
+TEST(OutputNotATerminalE2ETest, WithOutputIntoAFileTheKeysStillComeFromTheTerminal) {
+    ScratchDir dir;
+    const std::string out = (dir.path() / "out.txt").string();
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    PtyTerminal term(
+        [&out] {
+            const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0) return 125;
+            ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
+            return 127;
+        },
+        options);
+    auto printed = [&out] {
+        const std::vector<char> bytes = fileBytes(out);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    ASSERT_TRUE(term.waitFor(
+        [&](const PtyTerminal&) { return printed().find("4 = Spielende") != std::string::npos; },
+        kE2eTimeout));
+    EXPECT_EQ(term.modes().c_lflag & (ECHO | ICANON), 0u) << "keys one by one, not echoed";
+    term.send("4");
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 0));
+    EXPECT_EQ(term.modes().c_lflag, term.modesAtStart().c_lflag);
 }
 
 }  // namespace

@@ -80,8 +80,11 @@ TEST(TerminalScreenInPty, SmallTerminalShowsTheNoticeAndTheWholePictureOnceLarge
     options.rows = 30;
     options.columns = 70;
     PtyTerminal term(drawAndObey, options);
-    ASSERT_TRUE(term.waitForText(30, "Bitte das Terminal auf mindestens 80 x 35", kTimeout))
+    ASSERT_TRUE(term.waitForText(30, "80 x 35 Zeichen vergroessern", kTimeout))
         << term.screenText();
+    EXPECT_EQ(term.rowText(29).rfind("Fenster zu klein: 70 x 30 Zeichen. Bitte das Terminal", 0),
+              0u)
+        << term.rowText(29);
     EXPECT_EQ(term.rowText(1).substr(0, 8), "Numerion");
     EXPECT_EQ(term.rowText(3).rfind("    ☺▓«»☼", 0), 0u) << term.rowText(3);
     EXPECT_EQ(term.screenText().find("Zeile 35"), std::string::npos);  // not what fits
@@ -89,7 +92,7 @@ TEST(TerminalScreenInPty, SmallTerminalShowsTheNoticeAndTheWholePictureOnceLarge
     term.resize(35, 80);
     term.send("r");
     ASSERT_TRUE(term.waitForText(35, "Zeile 35 !", kTimeout)) << term.screenText();
-    EXPECT_EQ(term.screenText().find("Bitte"), std::string::npos);
+    EXPECT_EQ(term.screenText().find("Fenster zu klein"), std::string::npos);
     EXPECT_EQ(term.rowText(1).substr(0, 8), "Numerion");
     term.send("q");
     auto status = term.waitExit(kTimeout);

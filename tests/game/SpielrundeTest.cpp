@@ -500,5 +500,35 @@ TEST(Spielrunde, AGameBeepsBuildsTheCastleFromTheGeneratorAndStartsFresh) {
     EXPECT_TRUE(p.showsText("# Spiel vorbei - Du hast kein Leben mehr #"));
 }
 
+// Every wait ends 3 ms late, as on a loaded machine; the waits asked for are kept.
+class LatePlatform : public VirtualPlatform {
+  public:
+    void sleep(double ms) override {
+        asked.push_back(ms);
+        VirtualPlatform::sleep(ms > 0 ? ms + 3 : ms);
+    }
+    std::vector<double> asked;
+};
+
+TEST(PlayLoopPace, EveryTickIsAPlainWaitOf90MsEvenWhenWaitsEndLate) {
+    LatePlatform p;
+    auto castle = std::make_unique<CastleGrid>();
+    for (int column = 0; column <= 50; ++column) {
+        castle->at(0, column, 1) = kWall;
+        castle->at(16, column, 1) = kWall;
+    }
+    HighscoreTable table;
+    GameState game;
+    setGameStartValues(game);
+    RAUMANZEIGE(p.io, *castle, game, table);
+    p.hold(Key::Right, 0, 100);
+    p.setDeadline(1000);
+    EXPECT_THROW(runTicks(p.io, *castle, game, table), std::runtime_error);
+    EXPECT_GE(game.playerColumn, 10);  // walking all along
+    ASSERT_GE(p.asked.size(), 10U);
+    for (double ms : p.asked)
+        EXPECT_EQ(ms, 90);
+}
+
 }  // namespace
 }  // namespace numerion

@@ -92,6 +92,36 @@ TEST(HighscoreDateTime, DayMonthYearAndTimeFromTheLocalClock) {
     EXPECT_EQ(dateTimeText(platform.keys), ".. - ");
 }
 
+// A clock that moves on by a second at every look, starting a second before midnight.
+class MidnightPlatform : public VirtualPlatform {
+  public:
+    std::optional<std::tm> localTime() override {
+        std::tm time{};
+        time.tm_year = 1999 - 1900;
+        time.tm_mon = 11;
+        time.tm_mday = 31;
+        time.tm_hour = 23;
+        time.tm_min = 59;
+        time.tm_sec = 59 + looks_++;
+        // Normalises into the next day and year.
+#ifdef _WIN32
+        ::_mkgmtime(&time);
+#else
+        ::timegm(&time);
+#endif
+        return time;
+    }
+
+  private:
+    int looks_ = 0;
+};
+
+TEST(HighscoreDateTime, ADateAndTimeAcrossMidnightComeFromOneLookAtTheClock) {
+    MidnightPlatform platform;
+    EXPECT_EQ(dateTimeText(platform.keys), "31.12.1999 - 23:59:59");
+    EXPECT_EQ(dateTimeText(platform.keys), "01.01.2000 - 00:00:00");
+}
+
 // --- the file ---
 
 class HighscoreFile : public ::testing::Test {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <thread>
@@ -154,6 +155,9 @@ void PtyTerminal::start(const std::function<void()>& childBody, const Options& o
     if (options.captureStderr && ::pipe2(errorPipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("PtyTerminal: pipe failed");
     }
+    // What the test process has not written yet would otherwise be written by the child too,
+    // into the terminal, when a child body flushes or exits through the C library.
+    std::fflush(nullptr);
     pid_ = ::fork();
     if (pid_ < 0) throw std::runtime_error("PtyTerminal: fork failed");
     if (pid_ == 0) {

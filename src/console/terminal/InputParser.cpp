@@ -300,6 +300,15 @@ void InputParser::expire(std::vector<InputEvent>& out) {
         out.push_back(characterEvent(kEsc));
         out.push_back(characterEvent('O'));
         state_ = State::Ground;
+    } else if (state_ == State::Csi) {
+        out.push_back(characterEvent(kEsc));
+        out.push_back(characterEvent('['));
+        state_ = State::Ground;
+        for (char ch : sequence_)
+            ground(static_cast<std::uint8_t>(ch), out);
+        sequence_.clear();
+    } else if (state_ == State::CsiSkip) {
+        state_ = State::Ground;
     }
 }
 

@@ -22,10 +22,12 @@ class InputParser {
 
     // Parses bytes, appending the events they complete to out.
     void feed(std::string_view bytes, std::vector<InputEvent>& out);
-    // True while the input ends in an Escape that may still start a sequence: a lone Escape
-    // key press is only known when no further byte follows within a short time.
-    bool escapeAmbiguous() const { return state_ == State::Escape || state_ == State::Ss3; }
-    // The short time has passed without a further byte: the Escape was the key itself.
+    // True while the input ends in an Escape or a started sequence: a lone Escape key press is
+    // only known when no further byte follows within a short time, and a terminal sends a
+    // sequence in one write, so one that stops for that time is over.
+    bool escapeAmbiguous() const { return state_ != State::Ground && state_ != State::Utf8; }
+    // The short time has passed without a further byte: the Escape was the key itself, and
+    // what followed it were keys (Alt+[ is Escape and "["); an overlong sequence is dropped.
     void expire(std::vector<InputEvent>& out);
     // True while a sequence has started and is not complete.
     bool partial() const { return state_ != State::Ground; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 
 #include "console/Glyphs.h"
 
@@ -55,16 +56,44 @@ int Renderer::ansiColour(int consoleColour) {
     return (c & 8) | ((c & 1) << 2) | (c & 2) | ((c & 4) >> 2);
 }
 
+std::string sizeNotice(int rows, int columns) {
+    return "Fenster zu klein: " + std::to_string(columns) + " x " + std::to_string(rows) +
+           " Zeichen. Bitte das Terminal auf mindestens " + std::to_string(Picture::kColumns) +
+           " x " + std::to_string(Picture::kRows) + " Zeichen vergroessern";
+}
+
+std::vector<std::string> breakIntoLines(std::string_view text, int columns) {
+    std::vector<std::string> lines;
+    if (columns < 1) return lines;
+    const auto width = static_cast<std::size_t>(columns);
+    std::string line;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(' '), text.size());
+        std::string_view word = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            lines.push_back(std::move(line));
+            line.clear();
+        }
+        if (!line.empty()) line += ' ';
+        line += word.substr(0, width - line.size());
+    }
+    if (!line.empty()) lines.push_back(std::move(line));
+    return lines;
+}
+
 void Renderer::setSize(int rows, int columns) {
     rows_ = std::max(0, rows);
     columns_ = std::max(0, columns);
     valid_ = false;
+    notice_.clear();
+    if (!largeEnough()) notice_ = breakIntoLines(sizeNotice(rows_, columns_), columns_);
 }
 
 int Renderer::shownRows() const {
-    // A terminal that is too small keeps its last row for the notice.
+    // A terminal that is too small keeps its last rows for the notice.
     if (largeEnough()) return Picture::kRows;
-    return std::clamp(rows_ - 1, 0, Picture::kRows);
+    return std::clamp(rows_ - static_cast<int>(notice_.size()), 0, Picture::kRows);
 }
 
 int Renderer::shownColumns() const {
@@ -133,10 +162,15 @@ void Renderer::repaintStart(const Picture& picture, std::string& out) {
 void Renderer::drawNotice(std::string& out) {
     if (rows_ < 1 || columns_ < 1) return;
     setPen(Pen{}, out);
-    out += "\x1b[";
-    appendNumber(out, rows_);
-    out += 'H';
-    out += kSizeNotice.substr(0, static_cast<std::size_t>(columns_));
+    // A terminal too low for all of it shows its first lines.
+    int row = std::max(1, rows_ - static_cast<int>(notice_.size()) + 1);
+    for (const std::string& line : notice_) {
+        if (row > rows_) break;
+        out += "\x1b[";
+        appendNumber(out, row++);
+        out += 'H';
+        out += line;
+    }
     cursorRow_ = 0;  // the notice may end in the last column, where the cursor is uncertain
 }
 

@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "console/TextConsole.h"
 
@@ -56,9 +58,11 @@ struct TerminalTraits {
     std::string showCursor = "\x1b[?25h";
 };
 
-// The size the game needs; smaller terminals show what fits and this notice on their last row.
-inline constexpr std::string_view kSizeNotice =
-    "Bitte das Terminal auf mindestens 80 x 35 Zeichen vergroessern";
+// The notice of a terminal smaller than the game needs, with the size it has (columns x rows).
+// Smaller terminals show what fits and this notice, broken at blanks, on their last rows.
+std::string sizeNotice(int rows, int columns);
+// A text broken at blanks into lines of at most `columns` characters; a longer word is cut.
+std::vector<std::string> breakIntoLines(std::string_view text, int columns);
 
 class Renderer {
   public:
@@ -115,6 +119,7 @@ class Renderer {
     int cursorRow_ = 0;  // where the terminal's cursor is; 0 when not known
     int cursorColumn_ = 0;
     int cursorShown_ = -1;  // -1 not known, else 0 or 1
+    std::vector<std::string> notice_;  // its lines while the terminal is too small
 };
 
 }  // namespace numerion

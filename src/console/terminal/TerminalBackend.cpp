@@ -52,6 +52,14 @@ RestoreState gRestore;
 
 constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kOtherSignals[] = {SIGTSTP, SIGWINCH, SIGCONT};
+// Signals that would end the program for what is only a failed write: ignored, the write
+// then fails and says so (a file-size limit makes a save a short write, error 3; output to a
+// closed pipe is simply not shown).
+constexpr int kIgnoredSignals[] = {SIGXFSZ, SIGPIPE};
+// Signals the program has no use for that end a process by default: they still do, with the
+// terminal given back first.
+constexpr int kDefaultEndSignals[] = {SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
+                                      SIGSYS,  SIGTRAP, SIGIO,  SIGPWR,    SIGSTKFLT};
 
 void writeAll(int fd, const char* bytes, std::size_t size) {
     while (size > 0) {
@@ -116,6 +124,12 @@ void onSignal(int signal) {
     errno = savedErrno;
 }
 
+void onDefaultEndSignal(int signal) {
+    restoreTerminal();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);  // delivered as the handler returns: the default end
+}
+
 int errorOfSignal(int signal) {
     switch (signal) {
         case SIGINT:
@@ -133,6 +147,13 @@ void setHandler(int signal, void (*handler)(int)) {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(signal, &action, nullptr);
+}
+
+void setDefaultEndHandlers(void (*handler)(int)) {
+    for (int signal : kDefaultEndSignals)
+        setHandler(signal, handler);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        setHandler(signal, handler);
 }
 
 double rawMs() {
@@ -168,6 +189,9 @@ TerminalBackend::~TerminalBackend() {
         setHandler(signal, SIG_DFL);
     for (int signal : kOtherSignals)
         setHandler(signal, SIG_DFL);
+    for (int signal : kIgnoredSignals)
+        setHandler(signal, SIG_DFL);
+    setDefaultEndHandlers(SIG_DFL);
     const int wakeWrite = gWakeWrite;
     gWakeWrite = -1;
     ::close(wakeWrite);
@@ -190,6 +214,9 @@ void TerminalBackend::start() {
         setHandler(signal, onSignal);
     for (int signal : kOtherSignals)
         setHandler(signal, onSignal);
+    for (int signal : kIgnoredSignals)
+        setHandler(signal, SIG_IGN);
+    setDefaultEndHandlers(onDefaultEndSignal);
     setFatalCleanup(restoreTerminal);
     static bool atExitRegistered = false;
     if (!atExitRegistered) {

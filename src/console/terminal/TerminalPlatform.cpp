@@ -32,11 +32,12 @@ class TerminalPlatform final : public HostPlatform {
         if (output) {
             screen_ = std::make_unique<TerminalScreen>(STDOUT_FILENO, model);
         } else {
-            // Output into a file or a pipe: the printed bytes themselves, and no keys at all.
+            // Output into a file or a pipe: the printed bytes themselves. The keys still come
+            // from the terminal on standard input, when there is one.
             model.setPrintObserver(writeUnchanged);
         }
-        backend_ = std::make_unique<TerminalBackend>(
-            screen_.get(), output && input ? STDIN_FILENO : -1, STDOUT_FILENO);
+        backend_ = std::make_unique<TerminalBackend>(screen_.get(), input ? STDIN_FILENO : -1,
+                                                     STDOUT_FILENO);
         backend_->start();
         core_ = std::make_unique<PlatformCore>(*backend_);
     }

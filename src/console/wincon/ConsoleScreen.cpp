@@ -15,20 +15,31 @@ struct Found {
     HANDLE original = INVALID_HANDLE_VALUE;
     HANDLE input = INVALID_HANDLE_VALUE;
     DWORD inputMode = 0;
-    bool inputModeKnown = false;
     wchar_t title[1024] = {};
     bool titleKnown = false;
     WORD attributes = 0x07;
 };
 constinit Found gFound{};
-std::atomic<bool> gTakenOver{false};
+std::atomic<bool> gScreenTaken{false};
+std::atomic<bool> gInputTaken{false};
 
 constexpr SHORT kColumns = TextConsole::kColumns;
 constexpr SHORT kRows = TextConsole::kRows;
 
 }  // namespace
 
-std::unique_ptr<ConsoleScreen> ConsoleScreen::open(const TextConsole& model, HANDLE input) {
+bool ConsoleScreen::takeInput(HANDLE input) {
+    if (input == nullptr || input == INVALID_HANDLE_VALUE ||
+        !GetConsoleMode(input, &gFound.inputMode))
+        return false;
+    gFound.input = input;
+    // Keys one at a time, not echoed; Ctrl+C stays the console's signal, not a key.
+    SetConsoleMode(input, ENABLE_PROCESSED_INPUT | ENABLE_WINDOW_INPUT);
+    gInputTaken.store(true);
+    return true;
+}
+
+std::unique_ptr<ConsoleScreen> ConsoleScreen::open(const TextConsole& model) {
     HANDLE original = GetStdHandle(STD_OUTPUT_HANDLE);
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (original == nullptr || original == INVALID_HANDLE_VALUE ||
@@ -48,16 +59,9 @@ std::unique_ptr<ConsoleScreen> ConsoleScreen::open(const TextConsole& model, HAN
     gFound.original = original;
     gFound.attributes = info.wAttributes;
     gFound.titleKnown = GetConsoleTitleW(gFound.title, sizeof gFound.title / sizeof(wchar_t)) > 0;
-    gFound.input = input;
-    gFound.inputModeKnown =
-        input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &gFound.inputMode);
-    if (gFound.inputModeKnown) {
-        // Keys one at a time, not echoed; Ctrl+C stays the console's signal, not a key.
-        SetConsoleMode(input, ENABLE_PROCESSED_INPUT | ENABLE_WINDOW_INPUT);
-    }
     std::unique_ptr<ConsoleScreen> screen(new ConsoleScreen(model, own));
     SetConsoleActiveScreenBuffer(own);
-    gTakenOver.store(true);
+    gScreenTaken.store(true);
     screen->setSize();
     screen->present();
     return screen;
@@ -72,10 +76,11 @@ ConsoleScreen::~ConsoleScreen() {
 }
 
 void ConsoleScreen::giveBack() {
-    if (!gTakenOver.exchange(false)) return;
-    SetConsoleActiveScreenBuffer(gFound.original);
-    if (gFound.inputModeKnown) SetConsoleMode(gFound.input, gFound.inputMode);
-    if (gFound.titleKnown) SetConsoleTitleW(gFound.title);
+    if (gScreenTaken.exchange(false)) {
+        SetConsoleActiveScreenBuffer(gFound.original);
+        if (gFound.titleKnown) SetConsoleTitleW(gFound.title);
+    }
+    if (gInputTaken.exchange(false)) SetConsoleMode(gFound.input, gFound.inputMode);
 }
 
 void ConsoleScreen::setSize() {

@@ -17,8 +17,12 @@ namespace numerion {
 
 class ConsoleScreen {
   public:
-    // Takes the console over; nullptr when standard output is not a console.
-    static std::unique_ptr<ConsoleScreen> open(const TextConsole& model, HANDLE input);
+    // Takes the console's screen over; nullptr when standard output is not a console.
+    static std::unique_ptr<ConsoleScreen> open(const TextConsole& model);
+    // Takes the console's input over (keys one at a time, not echoed, Ctrl+C as a signal);
+    // false when input is no console. Independent of the screen: the keys still come from the
+    // console when standard output goes elsewhere.
+    static bool takeInput(HANDLE input);
     ~ConsoleScreen();
     ConsoleScreen(const ConsoleScreen&) = delete;
     ConsoleScreen& operator=(const ConsoleScreen&) = delete;
@@ -30,7 +34,8 @@ class ConsoleScreen {
     bool repair();
 
     // Gives the console back: the original buffer active, the title and input mode as found.
-    // Once only, from whichever thread comes first; safe on the fatal path.
+    // Once only, from whichever thread comes first; safe on the fatal path. The destructor
+    // calls it too.
     static void giveBack();
 
   private:

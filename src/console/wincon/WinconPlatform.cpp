@@ -48,15 +48,14 @@ class WinconPlatform final : public HostPlatform {
         installFaultHandlers();
         installConsoleControlHandler();
 
-        HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-        DWORD mode = 0;
-        if (!GetConsoleMode(input, &mode)) input = INVALID_HANDLE_VALUE;
-        screen_ = ConsoleScreen::open(model, input);
+        screen_ = ConsoleScreen::open(model);
         if (screen_ == nullptr) {
-            // Output into a file or a pipe: the printed bytes themselves, and no keys at all.
+            // Output into a file or a pipe: the printed bytes themselves. The keys still come
+            // from the console when standard input is one.
             model.setPrintObserver(writeUnchanged);
-            input = INVALID_HANDLE_VALUE;
         }
+        HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+        if (!ConsoleScreen::takeInput(input)) input = INVALID_HANDLE_VALUE;
         setFatalCleanup(giveBackConsole);
         backend_ = std::make_unique<ConsoleBackend>(screen_.get(), input);
         core_ = std::make_unique<PlatformCore>(*backend_);
@@ -65,7 +64,8 @@ class WinconPlatform final : public HostPlatform {
     ~WinconPlatform() override {
         core_.reset();
         backend_.reset();
-        screen_.reset();  // gives the console back
+        screen_.reset();
+        ConsoleScreen::giveBack();  // the input mode too, where there was no screen
         setFatalCleanup(nullptr);
         timeEndPeriod(kTimerResolutionMs);
     }

@@ -220,13 +220,28 @@ TEST(InputParser, LoneEscapeIsAKeyOnlyAfterTheTimeout) {
     parser.expire(events);
     EXPECT_EQ(events, (Events{press(Key::Escape, 27), press(std::nullopt, 'O')}));
 
-    // A started CSI sequence is not cut by the timeout: its rest may come late.
+    // A started CSI sequence that stops for the timeout is over (Alt+[, or Escape and "["
+    // typed quickly): what it held and every byte after it are keys.
     events.clear();
-    parser.feed("\x1b[1;1:", events);
-    EXPECT_FALSE(parser.escapeAmbiguous());
+    parser.feed("\x1b[", events);
+    EXPECT_TRUE(parser.escapeAmbiguous());
     parser.expire(events);
-    parser.feed("3A", events);
-    EXPECT_EQ(events, Events{press(Key::Up, keycode::kUp, Action::Release)});
+    parser.feed("4", events);
+    EXPECT_EQ(events, (Events{press(Key::Escape, 27), press(std::nullopt, '['),
+                              press(Key::Digit4, '4')}));
+    events.clear();
+    parser.feed("\x1b[1 ", events);
+    parser.expire(events);
+    parser.feed("\r", events);
+    EXPECT_EQ(events, (Events{press(Key::Escape, 27), press(std::nullopt, '['),
+                              press(Key::Digit1, '1'), press(Key::Space, ' '),
+                              press(Key::Enter, '\r')}));
+    events.clear();
+    parser.feed("\x1b[" + std::string(100, '1'), events);
+    EXPECT_TRUE(parser.escapeAmbiguous());
+    parser.expire(events);
+    parser.feed("5", events);
+    EXPECT_EQ(events, Events{press(Key::Digit5, '5')});
 }
 
 TEST(InputParser, Utf8CharactersBecomeCodePage850Bytes) {

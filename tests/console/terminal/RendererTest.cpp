@@ -403,6 +403,20 @@ TEST(RendererCursor, IsShownAtTheModelsPositionOnlyWhileTheModelShowsIt) {
     EXPECT_EQ(renderer.render(p), "");
 }
 
+// The rows fromRow..toRow of a terminal, each without its trailing blanks, joined by blanks.
+std::string shownNotice(MiniTerminal& term, int fromRow, int toRow, int columns) {
+    std::string text;
+    for (int r = fromRow; r <= toRow; ++r) {
+        std::string line;
+        for (int c = 1; c <= columns; ++c)
+            line += term.at(r, c).glyph;
+        line.erase(line.find_last_not_of(' ') + 1);
+        if (!text.empty()) text += ' ';
+        text += line;
+    }
+    return text;
+}
+
 TEST(RendererSize, SmallTerminalShowsWhatFitsAndTheNoticeThenRepaintsWhenLargeAgain) {
     Renderer renderer(TerminalTraits{});
     Picture p = blankPicture();
@@ -414,11 +428,10 @@ TEST(RendererSize, SmallTerminalShowsWhatFitsAndTheNoticeThenRepaintsWhenLargeAg
     EXPECT_FALSE(renderer.largeEnough());
     MiniTerminal small(30, 70);
     small.feed(renderer.render(p));
-    expectShows(small, p, 29, 70);
-    std::string notice;
-    for (int c = 1; c <= 70; ++c)
-        notice += small.at(30, c).glyph;
-    EXPECT_THAT(notice, StartsWith(std::string(kSizeNotice)));
+    expectShows(small, p, 28, 70);
+    EXPECT_EQ(shownNotice(small, 29, 30, 70),
+              "Fenster zu klein: 70 x 30 Zeichen. Bitte das Terminal auf mindestens 80 x 35 "
+              "Zeichen vergroessern");
     // Changes below or right of what fits send nothing and never overwrite the notice.
     put(p, 32, 1, "x", 6);
     put(p, 2, 78, "y", 6);
@@ -433,15 +446,21 @@ TEST(RendererSize, SmallTerminalShowsWhatFitsAndTheNoticeThenRepaintsWhenLargeAg
     expectShows(large, p);
 }
 
-TEST(RendererSize, NarrowTerminalCutsTheNoticeToItsWidth) {
+TEST(RendererSize, TheNoticeIsWholeOnItsLastRowsInAnyTerminalAtLeast20ColumnsWide) {
+    for (int columns = 20; columns < 80; ++columns) {
+        SCOPED_TRACE(columns);
+        Renderer renderer(TerminalTraits{});
+        renderer.setSize(12, columns);
+        MiniTerminal narrow(12, columns);
+        narrow.feed(renderer.render(blankPicture()));
+        const int lines = static_cast<int>(breakIntoLines(sizeNotice(12, columns), columns).size());
+        ASSERT_LE(lines, 6);
+        EXPECT_EQ(shownNotice(narrow, 13 - lines, 12, columns), sizeNotice(12, columns));
+        EXPECT_EQ(shownNotice(narrow, 13 - lines - 1, 13 - lines - 1, columns), "")
+            << "a row above the notice belongs to the picture";
+    }
+    EXPECT_EQ(breakIntoLines("ab vergroessern", 5), (std::vector<std::string>{"ab", "vergr"}));
     Renderer renderer(TerminalTraits{});
-    renderer.setSize(10, 20);
-    MiniTerminal tiny(10, 20);
-    tiny.feed(renderer.render(blankPicture()));
-    std::string notice;
-    for (int c = 1; c <= 20; ++c)
-        notice += tiny.at(10, c).glyph;
-    EXPECT_EQ(notice, std::string(kSizeNotice.substr(0, 20)));
     renderer.setSize(0, 0);  // a terminal that reports no size at all
     EXPECT_NO_FATAL_FAILURE(renderer.render(blankPicture()));
 }

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "console/KeyInput.h"
 #include "console/PlatformCore.h"
 #include "console/TextConsole.h"
 #include "support/PseudoTerminal.h"
@@ -92,6 +93,37 @@ TEST(TerminalBackend, LegacyTerminalKeysFillTheQueueAndATapIsHeldForOnePoll) {
     s.pty.type("\x1b[I");
     s.settle();
     EXPECT_TRUE(s.platform.hasFocus());
+}
+
+TEST(TerminalBackend, ALegacyPressThatEndsAWaitIsNoNewHoldOfTheKeyLastReadAfterTheNextWait) {
+    Session s(kLegacyAnswer);
+    KeyInput keys(s.platform);
+    // A breather: the tick reads Space, its own press ends the first wait at once, and a
+    // second Space ends the second wait. The next tick must not read that press again.
+    s.pty.type(" ");
+    s.settle();
+    ASSERT_EQ(keys.isKeyDown(scan::kSpace), -1);
+    keys.sleepMs(-1);
+    s.platform.sleep(HeldKeys::kRepeatGapMs + 50);  // no auto-repeat: a press of its own
+    s.pty.type(" ");
+    keys.sleepMs(-1);
+    s.platform.sleep(90);
+    EXPECT_EQ(keys.isKeyDown(scan::kSpace), 0) << "the press that ended the breather holds";
+
+    // Another key that ends the wait reads as down at the next tick: an arrow turns.
+    s.pty.type("\x1b[D");
+    keys.sleepMs(-1);
+    s.platform.sleep(90);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), -1);
+
+    // A press of the key last read that ends a rest is still read in the same poll (the menu).
+    s.platform.sleep(HeldKeys::kRepeatGapMs + 50);
+    s.pty.type("\x1b[D");
+    keys.sleepMs(5000);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), -1);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), -1);
+    s.platform.sleep(1);
+    EXPECT_EQ(keys.isKeyDown(scan::kLeft), 0);
 }
 
 TEST(TerminalBackend, ALoneEscapeArrivesAfterItsTimeout) {

@@ -1,0 +1,382 @@
+#!/usr/bin/python3
+"""End-to-end test of the browser build: build-web/numerion.html opened from disk in headless
+chromium, played over the DevTools protocol with real key events.
+
+Usage: web_e2e.py PATH/TO/numerion.html   (run with /usr/bin/python3: python3-websocket)
+"""
+
+import os
+import re
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from browser import Browser  # noqa: E402
+
+TIMEOUT = 20
+HIGHLIGHT_BACKGROUND = 3  # the name grid's highlighted cell is drawn on cyan
+APPRENTICE = "\u263a"
+
+
+class Failure(Exception):
+    pass
+
+
+class Page:
+    def __init__(self, browser):
+        self.b = browser
+
+    def screen(self):
+        return self.b.evaluate("window.numerion.screen()")
+
+    def row(self, n, screen=None):
+        return (screen or self.screen())["text"][n - 1]
+
+    def status(self):
+        return self.b.evaluate("window.numerion.status()")
+
+    def footer(self):
+        return self.b.evaluate("document.getElementById('status').textContent")
+
+    def wait_for(self, condition, what, timeout=TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while True:
+            screen = self.screen()
+            if condition(screen):
+                return screen
+            if time.monotonic() > deadline:
+                raise Failure(f"timed out waiting for {what}\n" + "\n".join(screen["text"]))
+            time.sleep(0.03)
+
+    def wait_text(self, row, text, timeout=TIMEOUT):
+        return self.wait_for(lambda s: text in s["text"][row - 1], f"row {row}: {text!r}", timeout)
+
+    def number_after(self, screen, row, label):
+        line = screen["text"][row - 1]
+        at = line.find(label)
+        if at < 0:
+            return None
+        digits = line[at + len(label):].split()
+        return int(digits[0]) if digits else None
+
+    def lives(self, screen):
+        return self.number_after(screen, 21, "Leben:")
+
+    def apprentice(self, screen):
+        for r in range(17):
+            c = screen["text"][r].find(APPRENTICE)
+            if c >= 0:
+                return (r + 1, c + 1)
+        return None
+
+    def highlight(self, screen):
+        for r in range(14, 31, 2):
+            for c in range(25, 54, 4):
+                if screen["attr"][r - 1][c - 1] >> 4 == HIGHLIGHT_BACKGROUND:
+                    return (r, c)
+        return None
+
+
+def press_until(p, b, key, condition, what, hold=0.12):
+    """Taps a key until the page shows its effect: a screen that is still drawing itself (the
+    list's animated styles) looks at no key, and a tap then is rightly lost."""
+    deadline = time.monotonic() + TIMEOUT
+    while True:
+        b.tap(key, hold)
+        try:
+            return p.wait_for(condition, what, timeout=1.5)
+        except Failure:
+            if time.monotonic() > deadline:
+                raise
+
+
+def settled(p):
+    """The screen once it has stopped changing (the page hands an event to the program at the
+    program's next call, which a loaded machine may delay)."""
+    deadline = time.monotonic() + TIMEOUT
+    last = p.screen()
+    while True:
+        time.sleep(0.3)
+        now = p.screen()
+        if now == last or time.monotonic() > deadline:
+            return now
+        last = now
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_menu(p):
+    return p.wait_text(22, "4 = Spielende")
+
+
+def title_and_instructions(p, b):
+    s = wait_menu(p)
+    check("1 = Spielbeginn" in p.row(16, s) and "3 = Bestenliste ( Top 100 )" in p.row(20, s),
+          "menu lines")
+    check(p.status() is None, "running")
+    b.tap("Digit2")
+    p.wait_for(lambda s: "NUMERION" in s["text"][4] and "mit Leertaste" in s["text"][34], "the instructions")
+    b.tap("Space")
+    wait_menu(p)
+    print("ok: title menu, instructions and back")
+
+
+def hidden_page_holds_the_game(p, b):
+    """The apprentice walks down; while the page is hidden it stands, and walks on when shown."""
+    for _ in range(3):
+        lives = p.lives(p.screen())
+        b.tap("ArrowDown")
+        s = p.wait_for(lambda s: (p.apprentice(s) or (0, 0))[0] >= 5 or p.lives(s) != lives,
+                       "the apprentice walking down")
+        if p.lives(s) == lives:
+            break
+    else:
+        raise Failure("the apprentice did not get to walk")
+    # Focus emulation keeps every page visible; without it a new tab hides this one.
+    b.call("Emulation.setFocusEmulationEnabled", enabled=False)
+    second = b.call("Target.createTarget", url="about:blank")["targetId"]
+    check(b.evaluate("document.visibilityState") == "hidden", "page hidden behind a new tab")
+    before = settled(p)
+    # Had it walked on, it would have run into the bottom wall or a mine: back at the start.
+    check(p.lives(before) == lives and p.apprentice(before) != (3, 2),
+          f"the game went on once hidden: {p.apprentice(before)}")
+    time.sleep(1.0)
+    after = p.screen()
+    check(p.apprentice(before) == p.apprentice(after) and before["text"] == after["text"],
+          f"the game went on while hidden: {p.apprentice(before)} -> {p.apprentice(after)}")
+    b.call("Target.closeTarget", targetId=second)
+    b.call("Target.activateTarget", targetId=b.target)
+    b.call("Emulation.setFocusEmulationEnabled", enabled=True)
+    check(b.evaluate("document.visibilityState") == "visible", "page shown again")
+    p.wait_for(lambda s: p.apprentice(s) != p.apprentice(after) or s["text"] != after["text"],
+               "the game going on once shown")
+    print(f"ok: a hidden page holds the game (apprentice stood at {p.apprentice(after)} for 1 s)")
+    # Left runs into the wall of room 1 (it has no door there): back to the start.
+    lives = p.lives(p.screen())
+    b.tap("ArrowLeft")
+    p.wait_for(lambda s: p.lives(s) is not None and p.lives(s) < lives and p.apprentice(s) == (3, 2),
+               "a life lost on the left wall")
+
+
+def lose_the_game(p, b):
+    up = True
+    while True:
+        s = p.screen()
+        lives = p.lives(s)
+        if lives == 0 or "Spiel vorbei" in "".join(s["text"]):
+            break
+        p.wait_for(lambda s: p.apprentice(s) == (3, 2), "the apprentice at the start")
+        b.tap("ArrowUp" if up else "ArrowLeft")
+        up = not up
+        p.wait_for(lambda s: p.lives(s) != lives or "Spiel vorbei" in "".join(s["text"]),
+                   "a life lost")
+    s = p.wait_text(29, "# Spiel vorbei - Du hast kein Leben mehr #")
+    p.wait_text(32, "Druecke Taste 5 zur Fortsetzung!")
+    points = p.number_after(s, 19, "Punkte:")
+    check(points and points > 0, "points from the digit above the start")
+    print(f"ok: a game to its loss banner ({points} points)")
+    return points
+
+
+def name_entry(p, b):
+    b.tap("Digit5")
+    p.wait_text(3, "Du hast es in die Bestenliste geschafft")
+    p.wait_for(lambda s: p.highlight(s) == (14, 25), "the highlight on the first cell")
+
+    # Focus lost: a key still held reads as up, so the highlight stops.
+    b.down("ArrowDown")
+    p.wait_for(lambda s: (p.highlight(s) or (0, 0))[0] >= 18, "a held Down moving the highlight")
+    b.evaluate("window.dispatchEvent(new FocusEvent('blur'))")
+    stopped = p.highlight(settled(p))
+    check(stopped[0] < 30, "the held key went on to the last row without the focus")
+    time.sleep(0.6)
+    check(p.highlight(p.screen()) == stopped, "the highlight moved on without the focus")
+    b.evaluate("window.dispatchEvent(new FocusEvent('focus'))")
+    b.up("ArrowDown")
+    print(f"ok: blur makes every key up (the highlight stopped at {stopped})")
+    move_to(p, b, (14, 25))
+
+    # Exact held keys: a 0.45 s hold moves several cells, a 0.12 s tap one (two when it spans
+    # two looks of the 80 ms loop).
+    b.tap("ArrowDown", 0.45)
+    time.sleep(0.3)
+    held = (p.highlight(p.screen())[0] - 14) // 2
+    b.tap("ArrowRight", 0.12)
+    time.sleep(0.3)
+    tapped = (p.highlight(p.screen())[1] - 25) // 4
+    print(f"held 0.45 s: {held} cells; tapped 0.12 s: {tapped} cell(s)")
+    check(held >= 3, f"a 0.45 s hold moved {held} cells")
+    check(1 <= tapped <= 2, f"a 0.12 s tap moved {tapped} cells")
+    print("ok: held keys are exact")
+
+    move_to(p, b, (22, 37))  # "A"
+    b.tap("Enter")
+    p.wait_text(33, "\u00ab A _")
+    move_to(p, b, (30, 41))  # END
+    b.tap("Enter")
+
+
+def move_to(p, b, target):
+    for _ in range(60):
+        at = p.highlight(p.screen())
+        if at == target:
+            return
+        if at[0] != target[0]:
+            key = "ArrowDown" if at[0] < target[0] else "ArrowUp"
+        else:
+            key = "ArrowRight" if at[1] < target[1] else "ArrowLeft"
+        # A tap shorter than the loop's 80 ms can fall between two looks: tap again then.
+        for _ in range(5):
+            b.tap(key, 0.12)
+            try:
+                p.wait_for(lambda s: p.highlight(s) not in (None, at), "", timeout=1)
+                break
+            except Failure:
+                continue
+    raise Failure(f"the highlight did not reach {target}")
+
+
+def the_list(p, points):
+    s = p.wait_text(29, "<<<<  Dein Platz  : 1.")
+    check(f"<<<<  Deine Punkte: {points}" in p.row(30, s), "points below the list")
+    print("ok: the list with the player's place (1)")
+
+
+def saved_after_reload(p, b, points):
+    b.reload()
+    wait_menu(p)
+    b.tap("Digit3")
+    s = p.wait_text(3, "Bestenliste ( Top 100 )")
+    # The list draws itself in one of four styles, some of them animated: wait for the row.
+    place1 = re.compile(r"^\s*1\.\s+%d\s+A\s" % points)
+    s = p.wait_for(lambda s: any(place1.match(r) for r in s["text"]), f"place 1 with {points} A")
+    first = next(r for r in s["text"] if place1.match(r))
+    press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
+    print("ok: a reload keeps the result:", first.strip())
+
+
+def keypad_and_main_row_4(p, b):
+    b.tap("Numpad4", 0.3)
+    time.sleep(0.5)
+    check(p.status() is None, "keypad 4 ended the program")
+    b.tap("Digit4", 0.3)
+    deadline = time.monotonic() + TIMEOUT
+    while p.status() is None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    check(p.status() == 0, f"main-row 4: status {p.status()}")
+    check("beendet" in p.footer(), "the line below says the game has ended")
+    check(p.row(22) .find("4 = Spielende") >= 0, "the last screen stays")
+    print("ok: keypad 4 does not end, main-row 4 does (status 0)")
+
+
+def record(points, name, date_time):
+    return (points.to_bytes(4, "little", signed=True) + name.encode().ljust(16, b"\0")
+            + date_time.encode().ljust(22, b"\0") + b"\0\0")
+
+
+def file_in_and_out(p, b, scratch):
+    """Download gives the 4400 bytes the program wrote; a loaded file is the one the start-up
+    reads after the reload that takes it."""
+    b.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=scratch)
+    b.evaluate("document.getElementById('download').click()")
+    downloaded = os.path.join(scratch, "Highscore.rnk")
+    deadline = time.monotonic() + TIMEOUT
+    while not os.path.exists(downloaded) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    time.sleep(0.3)
+    with open(downloaded, "rb") as f:
+        out = f.read()
+    check(len(out) == 4400 and out[4:20] == b"A" + b" " * 14 + b"\0", f"downloaded {len(out)} bytes")
+
+    loaded = os.path.join(scratch, "load.rnk")
+    with open(loaded, "wb") as f:
+        # Place 1 only and part of place 2: the rest of the table reads as zeros.
+        f.write(record(4242, "Aus der Konsole", "01.02.2026 - 03:04:05") + b"\x07" * 20)
+    document = b.call("DOM.getDocument")["root"]["nodeId"]
+    node = b.call("DOM.querySelector", nodeId=document, selector="#file")["nodeId"]
+    b.pending_events.clear()
+    b.call("DOM.setFileInputFiles", files=[loaded], nodeId=node)
+    b.wait_event("Page.loadEventFired")
+    wait_menu(p)
+    check("64 Bytes" in p.footer(), f"the line below: {p.footer()!r}")
+    b.tap("Digit3")
+    p.wait_for(lambda s: any(re.match(r"^\s*1\.\s+4242\s+Aus der Konsole", r) for r in s["text"]),
+               "the loaded place 1")
+    press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
+    print("ok: the file downloaded (4400 bytes) and a loaded one in its place after the reload")
+
+
+def without_indexeddb(b, page):
+    """A private window that refuses IndexedDB: the page says so and the game still runs."""
+    c = Browser()
+    try:
+        c.call("Page.addScriptToEvaluateOnNewDocument",
+               source="Object.defineProperty(window, 'indexedDB', {value: undefined});")
+        q = Page(c)
+        c.navigate(page)
+        wait_menu(q)
+        check("IndexedDB" in q.footer(), f"the line below: {q.footer()!r}")
+        check(q.status() is None, "running")
+        print("ok: without IndexedDB the page says so and plays")
+    finally:
+        c.close()
+
+
+def fatal_report(p, b):
+    """A directory where the highscore file should be: the start-up's open fails (error 2 at
+    line 41), and the report stands below the grid."""
+    b.reload()
+    wait_menu(p)
+    b.evaluate("""new Promise(function (done) {
+        FS.unlink('/numerion/Highscore.rnk');
+        FS.mkdir('/numerion/Highscore.rnk');
+        FS.syncfs(false, done);
+    })""", await_promise=True)
+    b.reload()
+    deadline = time.monotonic() + TIMEOUT
+    while p.status() is None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    expected = "\nAborting due to runtime error 2 (file not found) at line 41 of Numerion::()\n\n"
+    check(p.status() == 2, f"status {p.status()}")
+    check(b.evaluate("window.numerion.report()") == expected, "the report")
+    check("Aborting due to runtime error 2" in p.footer(), "the report below the grid")
+    print("ok: a fatal error shows its report below the grid (status 2)")
+
+
+def main():
+    page = os.path.abspath(sys.argv[1])
+    scratch = tempfile.mkdtemp(prefix="numerion-web-")
+    b = Browser()
+    try:
+        p = Page(b)
+        b.navigate("file://" + page)
+        title_and_instructions(p, b)
+        b.tap("Digit1")
+        p.wait_for(lambda s: p.lives(s) == 3 and p.apprentice(s) == (3, 2), "a game")
+        hidden_page_holds_the_game(p, b)
+        points = lose_the_game(p, b)
+        name_entry(p, b)
+        the_list(p, points)
+        # At once, as a tab closed when the list appears: the save was written through.
+        saved_after_reload(p, b, points)
+        file_in_and_out(p, b, scratch)
+        keypad_and_main_row_4(p, b)
+        fatal_report(p, b)
+        without_indexeddb(b, "file://" + page)
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    finally:
+        b.close()
+        shutil.rmtree(scratch, ignore_errors=True)
+    print("all passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The Debian packages each part of the build needs, in one place: `make play`, `make test`,
+# `make deb` and CI all install through this script.
+#
+#   tools/deps.sh GROUP...    install what the groups need and is missing
+#   tools/deps.sh --list GROUP...   print the packages, one a line
+#
+# Missing packages are installed with apt-get when run as root, through sudo when it is there;
+# otherwise the script prints the apt-get line to run and exits with status 1. On a system
+# without dpkg it only says so: CMake then names what it cannot find.
+set -euo pipefail
+
+declare -A groups
+# The game alone: compiler, build tools, the curses terminal database.
+groups[play]="g++ cmake ninja-build make pkg-config libncurses-dev"
+# The package: dpkg-shlibdeps computes its dependencies, file finds the binaries for it.
+groups[deb]="@play dpkg-dev file"
+# Benchmarks and `make measure` (which drives the game in a pseudo-terminal through libvterm).
+groups[bench]="@play libbenchmark-dev libvterm-dev"
+# Every test: GoogleTest, the pseudo-terminal harness, tmux for the smoke test, terminfo
+# entries of other terminals, the package test and the manual page check.
+groups[test]="@play @deb @bench libgtest-dev libgmock-dev ncurses-term tmux locales groff-base"
+# The sanitizer and fuzz builds use clang and its runtime libraries.
+groups[fuzz]="@play clang libclang-rt-14-dev"
+# The browser page (emscripten) and its test in headless chromium over the DevTools protocol.
+groups[web]="emscripten chromium python3-websocket"
+# The Windows program, cross-built with mingw-w64 (the -posix flavour: its std::thread works).
+groups[windows]="cmake ninja-build make g++-mingw-w64-x86-64-posix"
+# Its tests under wine (GoogleTest's sources: the cross build makes its own), the end-to-end
+# flows in wine's console on Xvfb, and the 32-bit build.
+groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 xvfb"
+# All that CI runs.
+groups[ci]="@test @fuzz @web @windows-test"
+
+# Expands a group into its packages, following @group references.
+expand() {
+    local group="$1" item
+    for item in ${groups[$group]}; do
+        case "$item" in
+            @*) expand "${item#@}" ;;
+            *) echo "$item" ;;
+        esac
+    done
+}
+
+list=false
+if [ "${1:-}" = "--list" ]; then
+    list=true
+    shift
+fi
+[ $# -gt 0 ] || { echo "usage: deps.sh [--list] GROUP... (groups: ${!groups[*]})" >&2; exit 2; }
+
+packages=()
+for group in "$@"; do
+    if [ -z "${groups[$group]+set}" ]; then
+        echo "deps.sh: no group '$group' (groups: ${!groups[*]})" >&2
+        exit 2
+    fi
+    mapfile -t -O "${#packages[@]}" packages < <(expand "$group")
+done
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | awk '!seen[$0]++')
+
+if $list; then
+    printf '%s\n' "${packages[@]}"
+    exit 0
+fi
+
+if ! command -v dpkg-query >/dev/null; then
+    echo "deps.sh: not a Debian system; please install the equivalents of: ${packages[*]}" >&2
+    exit 0
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "numerion ($*) needs these Debian packages, which are missing: ${missing[*]}"
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=()
+    echo "Installing them with apt-get."
+elif command -v sudo >/dev/null; then
+    sudo=(sudo)
+    echo "Installing them with sudo apt-get."
+else
+    echo "deps.sh: not root and no sudo; run this as root, then the make command again:" >&2
+    echo "    ${install[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine has no package lists yet; an old list may name versions long gone.
+"${sudo[@]}" apt-get update
+if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "${install[@]}"; then
+    echo "deps.sh: the installation failed; the command was:" >&2
+    echo "    ${sudo[*]}${sudo:+ }${install[*]}" >&2
+    exit 1
+fi
