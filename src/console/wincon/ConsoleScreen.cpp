@@ -54,7 +54,10 @@ std::unique_ptr<ConsoleScreen> ConsoleScreen::open(const TextConsole& model) {
     HANDLE own =
         CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
-    if (own == INVALID_HANDLE_VALUE) return nullptr;
+    if (own == INVALID_HANDLE_VALUE) {
+        if (active != INVALID_HANDLE_VALUE) CloseHandle(active);
+        return nullptr;
+    }
 
     gFound.original = original;
     gFound.attributes = info.wAttributes;

@@ -47,6 +47,8 @@ class WinconPlatform final : public HostPlatform {
         timeBeginPeriod(kTimerResolutionMs);
         installFaultHandlers();
         installConsoleControlHandler();
+        // Before anything is taken over, so a fault on the way gives back what was taken.
+        setFatalCleanup(giveBackConsole);
 
         screen_ = ConsoleScreen::open(model);
         if (screen_ == nullptr) {
@@ -56,7 +58,6 @@ class WinconPlatform final : public HostPlatform {
         }
         HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
         if (!ConsoleScreen::takeInput(input)) input = INVALID_HANDLE_VALUE;
-        setFatalCleanup(giveBackConsole);
         backend_ = std::make_unique<ConsoleBackend>(screen_.get(), input);
         core_ = std::make_unique<PlatformCore>(*backend_);
     }
