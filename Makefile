@@ -5,7 +5,7 @@ PREFIX ?= /usr/local
 DEPS := bash tools/deps.sh
 CONFIGURE = cmake --preset default -DNUMERION_WERROR=$(WERROR)
 
-.PHONY: play game test build install deb asan fuzz bench measure clean lint web web-test
+.PHONY: play game test build install deb asan fuzz bench measure clean lint web web-test windows windows-test
 
 build:
 	$(CONFIGURE)
@@ -46,6 +46,20 @@ fuzz:
 	cmake --preset fuzz -DNUMERION_WERROR=$(WERROR)
 	cmake --build --preset fuzz
 
+# The Windows console program, cross-built with mingw-w64: build-windows/numerion.exe, x86_64,
+# statically linked (nothing but system DLLs beside it).
+windows:
+	$(DEPS) windows
+	cmake --preset windows -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset windows --target numerion
+
+# Its unit tests and end-to-end flows under wine (wine's console on a private Xvfb display).
+windows-test:
+	$(DEPS) windows-test
+	cmake --preset windows -DNUMERION_WERROR=$(WERROR)
+	cmake --build --preset windows
+	ctest --preset windows
+
 bench:
 	$(DEPS) bench
 	$(CONFIGURE)
@@ -72,9 +86,10 @@ web-test: web
 	/usr/bin/python3 tests/web/web_e2e.py build-web/numerion.html
 
 clean:
-	rm -rf build build-asan build-fuzz build-web
+	rm -rf build build-asan build-fuzz build-web build-windows build-windows-i686
 
 # clang-tidy over the sources, with the flags of the default build (the browser backend is
-# emscripten's, outside that build).
+# emscripten's and the Windows console's is mingw-w64's, both outside that build).
 lint: build
-	find src -name '*.cpp' -not -path 'src/console/web/*' | xargs -P2 -n4 clang-tidy -p build --quiet
+	find src -name '*.cpp' -not -path 'src/console/web/*' -not -path 'src/console/wincon/*' | \
+	  xargs -P2 -n4 clang-tidy -p build --quiet

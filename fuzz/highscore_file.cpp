@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/terminal/Glyphs.h"
+#include "console/Glyphs.h"
 #include "console/terminal/Renderer.h"
 #include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTable.h"

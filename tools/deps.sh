@@ -24,8 +24,13 @@ groups[test]="@play @deb @bench libgtest-dev libgmock-dev ncurses-term tmux loca
 groups[fuzz]="@play clang libclang-rt-14-dev"
 # The browser page (emscripten) and its test in headless chromium over the DevTools protocol.
 groups[web]="emscripten chromium python3-websocket"
+# The Windows program, cross-built with mingw-w64 (the -posix flavour: its std::thread works).
+groups[windows]="cmake ninja-build make g++-mingw-w64-x86-64-posix"
+# Its tests under wine (GoogleTest's sources: the cross build makes its own), the end-to-end
+# flows in wine's console on Xvfb, and the 32-bit build.
+groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 xvfb"
 # All that CI runs.
-groups[ci]="@test @fuzz @web"
+groups[ci]="@test @fuzz @web @windows-test"
 
 # Expands a group into its packages, following @group references.
 expand() {

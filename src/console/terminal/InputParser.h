@@ -10,12 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "console/Glyphs.h"
 #include "console/InputEvent.h"
 
 namespace numerion {
-
-// Code page 850 byte for a Unicode code point, or nullopt when the page has no such glyph.
-std::optional<std::uint8_t> cp850FromUnicode(std::uint32_t codePoint);
 
 class InputParser {
   public:

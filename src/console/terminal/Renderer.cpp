@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string>
 
-#include "console/terminal/Glyphs.h"
+#include "console/Glyphs.h"
 
 namespace numerion {
 

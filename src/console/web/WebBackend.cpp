@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "console/terminal/Glyphs.h"
+#include "console/Glyphs.h"
 
 namespace numerion {
 

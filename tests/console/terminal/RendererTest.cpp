@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "console/terminal/Glyphs.h"
+#include "console/Glyphs.h"
 
 namespace numerion {
 namespace {

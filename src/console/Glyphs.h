@@ -4,6 +4,7 @@
 // on the terminal.
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace numerion {
@@ -13,6 +14,9 @@ namespace numerion {
 char32_t glyphCodePoint(std::uint8_t byte);
 // The same character as UTF-8 (1 to 3 bytes).
 std::string_view glyphUtf8(std::uint8_t byte);
+// The code page 850 byte of a Unicode character typed on a keyboard, or nullopt when the page
+// has no such character.
+std::optional<std::uint8_t> cp850FromUnicode(std::uint32_t codePoint);
 // A printable ASCII look-alike for terminals whose locale is not UTF-8.
 char glyphAscii(std::uint8_t byte);
 
