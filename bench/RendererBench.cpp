@@ -44,13 +44,13 @@ void drawRoom(TextConsole& screen) {
     MineCandidateList candidates;
     MineCandidateList workingCopy;
     GameState game;
-    HighscoreTable highscores;
+    std::int32_t record = 0;
     platform.random.randomize(12345);
     SCHLOSSBAU(platform.random, *castle, candidates, workingCopy);
     setGameStartValues(game);
     platform.screen.setSize(80, 35);
     platform.screen.locate(1, 1, 0);
-    RAUMANZEIGE(platform.io, *castle, game, highscores);
+    RAUMANZEIGE(platform.io, *castle, game, record);
     screen = platform.screen;
 }
 

@@ -54,4 +54,8 @@ class KeyInput {
     bool keyArrived_ = false;
 };
 
+// The date and time the game writes into results: "dd.mm.yyyy - hh:mm:ss", from one look at
+// the clock.
+std::string dateTimeText(KeyInput& keys);
+
 }  // namespace numerion

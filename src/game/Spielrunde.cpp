@@ -129,12 +129,12 @@ bool passOpening(GameState& game) {
 }
 
 std::optional<GameEnd> cellStep(Services& io, CastleGrid& castle, GameState& game,
-                                const HighscoreTable& highscores) {
+                                std::int32_t record) {
     std::int32_t& cell = castle.at(game.playerRow - 1, game.playerColumn - 1, game.room);
     const std::int32_t value = cell;
     if (value >= 1 && value <= 9) return collectDigit(io, game, cell, value);
     if (value == kWall || value == kMine) return collide(io, castle, game, cell);
-    if (value == kEmpty && passOpening(game)) RAUMANZEIGE(io, castle, game, highscores);
+    if (value == kEmpty && passOpening(game)) RAUMANZEIGE(io, castle, game, record);
     return std::nullopt;
 }
 
@@ -152,17 +152,15 @@ void setGameStartValues(GameState& game) {
     // endDateTime keeps the last game's value until this one ends.
 }
 
-void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game,
-                 const HighscoreTable& highscores) {
+void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game, std::int32_t record) {
     io.screen.clear();
     game.direction = kStanding;
     drawRoom(io.screen, castle, game.room);
-    STATUSANZEIGE(io.screen, game, highscores);
+    STATUSANZEIGE(io.screen, game, record);
     drawApprentice(io.screen, game);
 }
 
-GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
-                 const HighscoreTable& highscores) {
+GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game, std::int32_t record) {
     KeyInput& keys = io.keys;
     for (;;) {
         // A plain wait: the pace is 90 ms per tick plus the drawing.
@@ -186,22 +184,22 @@ GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
         if (move != kStanding) moveApprentice(io.screen, game, move);
 
         // The cell is looked at every tick, standing or not.
-        if (const auto end = cellStep(io, castle, game, highscores)) return *end;
+        if (const auto end = cellStep(io, castle, game, record)) return *end;
     }
 }
 
-void playGame(Services& io, CastleGrid& castle, GameState& game, const HighscoreTable& highscores) {
-    RAUMANZEIGE(io, castle, game, highscores);
-    const GameEnd end = runTicks(io, castle, game, highscores);
+void playGame(Services& io, CastleGrid& castle, GameState& game, std::int32_t record) {
+    RAUMANZEIGE(io, castle, game, record);
+    const GameEnd end = runTicks(io, castle, game, record);
     showEndBanner(io, game, end);
 }
 
 void SPIELRUNDE(Services& io, CastleGrid& castle, MineCandidateList& candidates,
-                MineCandidateList& workingCopy, GameState& game, const HighscoreTable& highscores) {
+                MineCandidateList& workingCopy, GameState& game, std::int32_t record) {
     io.keys.beep();
     SCHLOSSBAU(io.random, castle, candidates, workingCopy);
     setGameStartValues(game);
-    playGame(io, castle, game, highscores);
+    playGame(io, castle, game, record);
 }
 
 }  // namespace numerion

@@ -6,7 +6,6 @@
 
 #include "console/Services.h"
 #include "game/Castle.h"
-#include "highscore/HighscoreTable.h"
 
 namespace numerion {
 
@@ -20,9 +19,10 @@ using UnitDraw = std::function<double()>;
 void SCHLOSSBAU(const UnitDraw& nextUnit, CastleGrid& castle, MineCandidateList& candidates,
                 MineCandidateList& workingCopy);
 
-// Plays one game to its banner and key 5; leaves points and endDateTime in game.
+// Plays one game to its banner and key 5; leaves points and endDateTime in game. record: the
+// points of the list's first place, shown on the status panel.
 void SPIELRUNDE(Services& io, CastleGrid& castle, MineCandidateList& candidates,
-                MineCandidateList& workingCopy, GameState& game, const HighscoreTable& highscores);
+                MineCandidateList& workingCopy, GameState& game, std::int32_t record);
 
 // The counters of a fresh game: room 1, 3 lives and breathers, 20000 digits, row 3 column 2.
 void setGameStartValues(GameState& game);
@@ -30,20 +30,18 @@ void setGameStartValues(GameState& game);
 // What SPIELRUNDE does once the castle and the counters are set: the full redraw, the ticks
 // until the game is won or lost, the banner and the wait for key 5. Runs on any prepared
 // castle, which is how a game can start from a chosen position.
-void playGame(Services& io, CastleGrid& castle, GameState& game, const HighscoreTable& highscores);
+void playGame(Services& io, CastleGrid& castle, GameState& game, std::int32_t record);
 
 enum class GameEnd { Won, Lost };
 
 // The tick loop alone, from a drawn screen to the tick that ends the game.
-GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
-                 const HighscoreTable& highscores);
+GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game, std::int32_t record);
 
 // The full redraw: clear, stand still, the room, the panel, the apprentice.
-void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game,
-                 const HighscoreTable& highscores);
+void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game, std::int32_t record);
 
 // The whole status panel, and its single lines as the play loop redraws them.
-void STATUSANZEIGE(TextConsole& screen, const GameState& game, const HighscoreTable& highscores);
+void STATUSANZEIGE(TextConsole& screen, const GameState& game, std::int32_t record);
 void drawPointsLine(TextConsole& screen, const GameState& game);
 void drawLivesLine(TextConsole& screen, const GameState& game);
 void drawExtraLifeLivesLine(TextConsole& screen, const GameState& game);
@@ -51,7 +49,7 @@ void drawRoomLine(TextConsole& screen, const GameState& game);
 void drawDigitsLeftLine(TextConsole& screen, const GameState& game);
 void drawExtraLifeLine(TextConsole& screen, const GameState& game);
 void drawBreathersLine(TextConsole& screen, const GameState& game);
-void drawRecordLine(TextConsole& screen, const HighscoreTable& highscores);
+void drawRecordLine(TextConsole& screen, std::int32_t record);
 
 // The framed banner of a won or lost game at rows 27..32, the end date and time into
 // game.endDateTime, then the wait for the main-row key 5.

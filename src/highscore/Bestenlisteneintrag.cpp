@@ -21,7 +21,7 @@ void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_v
     newPlace = place;
 }
 
-void BESTENLISTENEINTRAG(Services& io, const GameState& game, HighscoreTable& highscores,
+void BESTENLISTENEINTRAG(Services& io, const GameResult& game, HighscoreTable& highscores,
                          NameGrid& grid, std::int32_t& newPlace) {
     // Equal to place 100 is not enough: the older result keeps its place.
     if (game.points > highscores.at(100).points) {

@@ -71,9 +71,6 @@ class HighscoreTable {
     std::array<HighscoreEntry, kPlaces> entries_{};
 };
 
-// "dd.mm.yyyy - hh:mm:ss" from three fresh date texts and one time text.
-std::string dateTimeText(KeyInput& keys);
-
 // The file's name: relative, so it lies in the working directory.
 inline constexpr const char* kHighscoreFileName = "Highscore.rnk";
 

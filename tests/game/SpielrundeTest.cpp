@@ -8,7 +8,6 @@
 
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
-#include "highscore/HighscoreTable.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {
@@ -29,7 +28,7 @@ constexpr int kDoorRow = 8;
 class PlayLoop : public ::testing::Test {
   protected:
     void SetUp() override {
-        table.at(1).points = 4711;
+        record = 4711;
         castle->clear();
         for (int room = 1; room <= 100; ++room) {
             for (int column = 0; column <= 50; ++column) {
@@ -58,7 +57,7 @@ class PlayLoop : public ::testing::Test {
     // pass untilMs; the state is then that after the last whole tick.
     std::optional<GameEnd> play(double untilMs) {
         if (!started_) {
-            RAUMANZEIGE(p.io, *castle, game, table);
+            RAUMANZEIGE(p.io, *castle, game, record);
             started_ = true;
         }
         return resume(untilMs);
@@ -66,7 +65,7 @@ class PlayLoop : public ::testing::Test {
     std::optional<GameEnd> resume(double untilMs) {
         p.setDeadline(untilMs);
         try {
-            return runTicks(p.io, *castle, game, table);
+            return runTicks(p.io, *castle, game, record);
         } catch (const std::runtime_error&) {
             return std::nullopt;
         }
@@ -83,7 +82,7 @@ class PlayLoop : public ::testing::Test {
     VirtualPlatform p;
     std::unique_ptr<CastleGrid> castle = std::make_unique<CastleGrid>();
     GameState game;
-    HighscoreTable table;
+    std::int32_t record = 0;
 
   private:
     bool started_ = false;
@@ -359,7 +358,7 @@ class EndOfGame : public PlayLoop {
     void playUntilFive(double fiveDownAtMs) {
         p.press(Key::Digit5, fiveDownAtMs);
         p.setDeadline(10000);
-        playGame(p.io, *castle, game, table);
+        playGame(p.io, *castle, game, record);
     }
     // The frame from row 27, column 1, and the prompt below it, all in light red.
     void expectBanner(const std::vector<std::string>& frame) {
@@ -437,8 +436,8 @@ TEST(Spielrunde, AGameBeepsBuildsTheCastleFromTheGeneratorAndStartsFresh) {
     auto castle = std::make_unique<CastleGrid>();
     MineCandidateList candidates;
     MineCandidateList workingCopy;
-    HighscoreTable table;
-    table.at(1).points = 321;
+    std::int32_t record = 0;
+    record = 321;
     GameState game;
     game.points = 999;  // left from an earlier game
     game.endDateTime = "01.01.2025 - 00:00:00";
@@ -461,7 +460,7 @@ TEST(Spielrunde, AGameBeepsBuildsTheCastleFromTheGeneratorAndStartsFresh) {
     p.hold(Key::Up, 300, 100000);  // up into the top wall, three times over
     p.press(Key::Digit5, 20000);
     p.setDeadline(30000);
-    SPIELRUNDE(p.io, *castle, candidates, workingCopy, game, table);
+    SPIELRUNDE(p.io, *castle, candidates, workingCopy, game, record);
 
     EXPECT_EQ(p.beepTimes().front(), 0);
     EXPECT_EQ(p.beeps(), 1 + 3 * 3);
@@ -517,13 +516,13 @@ TEST(PlayLoopPace, EveryTickIsAPlainWaitOf90MsEvenWhenWaitsEndLate) {
         castle->at(0, column, 1) = kWall;
         castle->at(16, column, 1) = kWall;
     }
-    HighscoreTable table;
+    std::int32_t record = 0;
     GameState game;
     setGameStartValues(game);
-    RAUMANZEIGE(p.io, *castle, game, table);
+    RAUMANZEIGE(p.io, *castle, game, record);
     p.hold(Key::Right, 0, 100);
     p.setDeadline(1000);
-    EXPECT_THROW(runTicks(p.io, *castle, game, table), std::runtime_error);
+    EXPECT_THROW(runTicks(p.io, *castle, game, record), std::runtime_error);
     EXPECT_GE(game.playerColumn, 10);  // walking all along
     ASSERT_GE(p.asked.size(), 10U);
     for (double ms : p.asked)

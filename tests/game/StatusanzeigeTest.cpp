@@ -6,7 +6,6 @@
 #include "console/TextConsole.h"
 #include "game/Castle.h"
 #include "game/Spielrunde.h"
-#include "highscore/HighscoreTable.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {
@@ -26,7 +25,7 @@ class Panel : public ::testing::Test {
 
     TextConsole screen;
     GameState game;
-    HighscoreTable table;
+    std::int32_t record = 0;
 };
 
 TEST_F(Panel, EveryValueStandsOneBlankBehindItsLabelInTheColoursInForce) {
@@ -36,9 +35,9 @@ TEST_F(Panel, EveryValueStandsOneBlankBehindItsLabelInTheColoursInForce) {
     game.digitsLeft = 4;
     game.extraLifeAt = 5;
     game.breathers = 6;
-    table.at(1).points = 7;
+    record = 7;
     screen.setColor(7, 0);
-    STATUSANZEIGE(screen, game, table);
+    STATUSANZEIGE(screen, game, record);
     EXPECT_EQ(screen.cell(19, 1).attr, 7);
     EXPECT_EQ(screen.cell(25, 24).attr, 7);
     EXPECT_EQ(at(19, 9), '1');
@@ -58,7 +57,7 @@ TEST_F(Panel, ValuesThatGetShorterLeaveNoStrayDigits) {
     game.digitsLeft = 10000;
     game.room = 100;
     game.lives = 10;
-    STATUSANZEIGE(screen, game, table);
+    STATUSANZEIGE(screen, game, record);
     game.digitsLeft = 9999;
     game.room = 99;
     game.lives = 9;
@@ -77,7 +76,7 @@ TEST_F(Panel, ValuesThatGetShorterLeaveNoStrayDigits) {
 }
 
 TEST_F(Panel, ARecordOfZeroPointsShowsAsZero) {
-    STATUSANZEIGE(screen, game, table);
+    STATUSANZEIGE(screen, game, record);
     EXPECT_EQ(text(25, 10, 16), "Punkterekord: 0 ");
 }
 
@@ -135,11 +134,11 @@ TEST_F(RoomDisplay, TheFullRedrawClearsAndShowsRoomPanelAndApprenticeStandingSti
     setGameStartValues(game);
     game.room = 12;
     game.direction = 3;
-    HighscoreTable table;
-    table.at(1).points = 250;
+    std::int32_t record = 0;
+    record = 250;
     p.screen.locate(30, 1);
     p.screen.printText("left over");
-    RAUMANZEIGE(p.io, *castle, game, table);
+    RAUMANZEIGE(p.io, *castle, game, record);
     EXPECT_EQ(game.direction, 0);
     EXPECT_EQ(p.cellChar(3, 2), 1);
     EXPECT_EQ(p.cellChar(1, 1), 178);
