@@ -109,9 +109,9 @@ RecordedGame recordGame(int terminalFd = -1) {
         ++doorRow;
     game.playerRow = doorRow + 1;
     game.playerColumn = 50;
-    game.direction = 4;
+    game.direction = Direction::Right;
     RAUMANZEIGE(p.io, *castle, game, bestPoints);
-    game.direction = 4;
+    game.direction = Direction::Right;
     record.beforeRoomChange = pictureOf(p.screen);
     present();
     p.setDeadline(p.nowMs() + 90 + 45);

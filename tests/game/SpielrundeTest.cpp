@@ -110,7 +110,7 @@ TEST_F(PlayLoop, TheWalkGoesOnAfterTheArrowIsReleasedOneCellPerTick) {
     p.hold(Key::Right, 0, 100);
     EXPECT_FALSE(play(460));  // ticks 90..450
     EXPECT_TRUE(apprenticeAt(3, 7));
-    EXPECT_EQ(game.direction, 4);
+    EXPECT_EQ(game.direction, Direction::Right);
     for (int column = 2; column < 7; ++column)
         EXPECT_EQ(p.cellChar(3, column), ' ');
 }
@@ -154,7 +154,7 @@ TEST_F(PlayLoop, AWallRunIntoShowsTheHitMarkBeepsThriceStaysAndCostsALife) {
     EXPECT_EQ(game.lives, 2);
     EXPECT_EQ(text(21, 1, 12), "Leben:  2   ");
     EXPECT_TRUE(apprenticeAt(3, 2));
-    EXPECT_EQ(game.direction, 0);
+    EXPECT_EQ(game.direction, Direction::Standing);
     EXPECT_EQ(p.cellChar(2, 2), ' ');
 
     EXPECT_FALSE(resume(3000));
@@ -203,7 +203,7 @@ TEST_P(PlayLoopRoomChange, ADoorLeadsToTheNeighbourJustInsideItsDoorStandingStil
     EXPECT_FALSE(play(500));
     EXPECT_EQ(game.room, change.newRoom);
     EXPECT_TRUE(apprenticeAt(change.newRow, change.newColumn));
-    EXPECT_EQ(game.direction, 0);
+    EXPECT_EQ(game.direction, Direction::Standing);
     EXPECT_EQ(p.cellChar(3, 3), kMineGlyph) << "the new room is drawn";
     const std::string roomNumber = std::to_string(change.newRoom);
     EXPECT_EQ(text(19, 27, 6 + roomNumber.size() + 2), "Raum: " + roomNumber + "  ");
@@ -275,7 +275,7 @@ TEST_F(PlayLoop, ABreatherHoldsTheGameUntilTheNextKeyAndThenHeWalksOn) {
     EXPECT_EQ(breathersDuringBreather, 3);
     EXPECT_EQ(game.breathers, 2);
     EXPECT_EQ(text(23, 27, 9), "Pausen: 2");
-    EXPECT_EQ(game.direction, 4);
+    EXPECT_EQ(game.direction, Direction::Right);
     EXPECT_GE(game.playerColumn, 4) << "he walks on after the breather";
     EXPECT_EQ(p.cellChar(3, game.playerColumn), kApprentice);
 }
@@ -295,7 +295,7 @@ TEST_F(PlayLoop, SpaceWhileStandingTakesABreatherWithoutMoving) {
     EXPECT_FALSE(play(1000));
     EXPECT_EQ(game.breathers, 2);
     EXPECT_TRUE(apprenticeAt(3, 2));
-    EXPECT_EQ(game.direction, 0);
+    EXPECT_EQ(game.direction, Direction::Standing);
 }
 
 TEST_F(PlayLoop, WithoutFocusNoKeyCountsSoAWalkGoesOn) {

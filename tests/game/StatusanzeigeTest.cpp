@@ -133,13 +133,13 @@ TEST_F(RoomDisplay, TheFullRedrawClearsAndShowsRoomPanelAndApprenticeStandingSti
     GameState game;
     setGameStartValues(game);
     game.room = 12;
-    game.direction = 3;
+    game.direction = Direction::Left;
     std::int32_t record = 0;
     record = 250;
     p.screen.locate(30, 1);
     p.screen.printText("left over");
     RAUMANZEIGE(p.io, *castle, game, record);
-    EXPECT_EQ(game.direction, 0);
+    EXPECT_EQ(game.direction, Direction::Standing);
     EXPECT_EQ(p.cellChar(3, 2), 1);
     EXPECT_EQ(p.cellChar(1, 1), 178);
     EXPECT_EQ(p.row(19).substr(26, 8), "Raum: 12");
