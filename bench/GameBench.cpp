@@ -15,6 +15,7 @@
 #include "console/terminal/Renderer.h"
 #include "console/terminal/TerminalScreen.h"
 #include "game/Castle.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
 #include "support/VirtualPlatform.h"
 

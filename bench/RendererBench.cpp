@@ -10,6 +10,7 @@
 #include "console/TextConsole.h"
 #include "console/terminal/Renderer.h"
 #include "frame/Menu.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
 #include "support/VirtualPlatform.h"
 

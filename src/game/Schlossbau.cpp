@@ -1,7 +1,7 @@
 // Castle generation: digits, wall rings, openings between neighbours, 15 mines per room.
 #include <string>
 
-#include "game/Spielrunde.h"
+#include "game/Schlossbau.h"
 
 namespace numerion {
 

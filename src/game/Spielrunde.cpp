@@ -4,6 +4,9 @@
 
 #include <optional>
 
+#include "game/Schlossbau.h"
+#include "game/Statusanzeige.h"
+
 namespace numerion {
 
 namespace {

@@ -2,7 +2,7 @@
 // the digits left over from a longer value.
 #include <string_view>
 
-#include "game/Spielrunde.h"
+#include "game/Statusanzeige.h"
 
 namespace numerion {
 

@@ -1,5 +1,6 @@
 #pragma once
-// The after-game chain and the list screen.
+// The after-game chain (Bestenlisteneintrag.cpp), the name entry (Namenseingabe.cpp) and the
+// list screen (Bestenlistenanzeige.cpp).
 
 #include <array>
 #include <cstdint>

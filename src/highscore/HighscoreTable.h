@@ -1,5 +1,6 @@
 #pragma once
-// The best 100 results, their fixed 44-byte records and the file "Highscore.rnk".
+// The best 100 results and their fixed 44-byte records (HighscoreTable.cpp), and the file
+// "Highscore.rnk" (HighscoreFile.cpp).
 
 #include <array>
 #include <cstddef>

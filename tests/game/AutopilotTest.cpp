@@ -9,6 +9,7 @@
 #include <queue>
 
 #include "game/Castle.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
 #include "support/VirtualPlatform.h"
 

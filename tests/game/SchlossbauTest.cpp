@@ -8,7 +8,7 @@
 
 #include "console/RandomGenerator.h"
 #include "game/Castle.h"
-#include "game/Spielrunde.h"
+#include "game/Schlossbau.h"
 
 namespace numerion {
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/Castle.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
 #include "support/VirtualPlatform.h"
 

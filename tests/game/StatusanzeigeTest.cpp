@@ -5,7 +5,9 @@
 
 #include "console/TextConsole.h"
 #include "game/Castle.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
+#include "game/Statusanzeige.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {
