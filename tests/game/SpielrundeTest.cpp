@@ -151,7 +151,7 @@ TEST_F(PlayLoop, AWallRunIntoShowsTheHitMarkBeepsThriceStaysAndCostsALife) {
     EXPECT_EQ(castle->at(0, 1, 1), kWall);
     EXPECT_EQ(p.cellChar(1, 2), kWallGlyph);
     EXPECT_EQ(p.cellAttr(1, 2), 6);
-    EXPECT_EQ(p.screen.storedForeground(), 7);
+    EXPECT_EQ(p.screen.attributeInForce(), 7);
     EXPECT_EQ(game.lives, 2);
     EXPECT_EQ(text(21, 1, 12), "Leben:  2   ");
     EXPECT_TRUE(apprenticeAt(3, 2));
@@ -369,7 +369,7 @@ class EndOfGame : public PlayLoop {
         EXPECT_EQ(text(32, 1, 33), "Druecke Taste 5 zur Fortsetzung! ");
         for (int row = 27; row <= 32; ++row)
             EXPECT_EQ(p.cellAttr(row, 1), 12) << row;
-        EXPECT_EQ(p.screen.storedForeground(), 7);
+        EXPECT_EQ(p.screen.attributeInForce(), 7);
     }
 };
 

@@ -127,7 +127,7 @@ TEST_F(RoomDisplay, EveryCellShowsItsGlyphInItsColourAtRowPlusOneColumnPlusOne) 
     EXPECT_EQ(screen.rowText(18), std::string(80, ' '));
     EXPECT_EQ(screen.cursorRow(), 19);
     EXPECT_EQ(screen.cursorColumn(), 1);
-    EXPECT_EQ(screen.storedForeground(), 7);
+    EXPECT_EQ(screen.attributeInForce(), 7);
 }
 
 TEST_F(RoomDisplay, TheFullRedrawClearsAndShowsRoomPanelAndApprenticeStandingStill) {

@@ -193,7 +193,7 @@ TEST(InputParser, LoneEscapeIsAKeyOnlyAfterTheTimeout) {
     EXPECT_TRUE(parser.escapeAmbiguous());
     parser.expire(events);
     EXPECT_EQ(events, Events{press(Key::Escape, 27)});
-    EXPECT_FALSE(parser.partial());
+    EXPECT_FALSE(parser.escapeAmbiguous());
 
     // The rest of a sequence arriving before the timeout completes it.
     events.clear();
