@@ -34,8 +34,8 @@ class KeyInput {
     DateAndTime dateAndTimeText();
     void beep();
 
-    // Mended busy waits: a loop that would spin on a key or the timer calls this between looks
-    // instead. It returns when input arrives or after at most ms milliseconds.
+    // For a loop that looks for a key: sleeps between two looks instead of spinning, and
+    // returns when input arrives or after at most ms milliseconds.
     void idle(int ms) { platform_.waitForInput(ms); }
     // Waits until timerSeconds() has passed the deadline, without spinning.
     void waitUntil(double timerDeadline);
