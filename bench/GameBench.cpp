@@ -15,8 +15,8 @@
 #include "console/terminal/Renderer.h"
 #include "console/terminal/TerminalScreen.h"
 #include "game/Castle.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
-#include "highscore/HighscoreTable.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {
@@ -72,10 +72,9 @@ RecordedGame recordGame(int terminalFd = -1) {
     p.random.randomize(1);
     SCHLOSSBAU(p.random, *castle, candidates, workingCopy);
     GameState game;
-    HighscoreTable table;
-    table.at(1).points = 4711;
+    const std::int32_t bestPoints = 4711;
     setGameStartValues(game);
-    RAUMANZEIGE(p.io, *castle, game, table);
+    RAUMANZEIGE(p.io, *castle, game, bestPoints);
     record.start = pictureOf(p.screen);
     record.startBytes = present();
 
@@ -100,7 +99,7 @@ RecordedGame recordGame(int terminalFd = -1) {
     p.hold(Key::Right, 100, 190);
     p.setDeadline(180 + 47 * 90 + 45);  // he stands on screen column 50, next to the wall
     try {
-        runTicks(p.io, *castle, game, table);
+        runTicks(p.io, *castle, game, bestPoints);
     } catch (const std::runtime_error&) {
     }
     p.onWait({});
@@ -111,14 +110,14 @@ RecordedGame recordGame(int terminalFd = -1) {
         ++doorRow;
     game.playerRow = doorRow + 1;
     game.playerColumn = 50;
-    game.direction = 4;
-    RAUMANZEIGE(p.io, *castle, game, table);
-    game.direction = 4;
+    game.direction = Direction::Right;
+    RAUMANZEIGE(p.io, *castle, game, bestPoints);
+    game.direction = Direction::Right;
     record.beforeRoomChange = pictureOf(p.screen);
     present();
     p.setDeadline(p.nowMs() + 90 + 45);
     try {
-        runTicks(p.io, *castle, game, table);
+        runTicks(p.io, *castle, game, bestPoints);
     } catch (const std::runtime_error&) {
     }
     if (game.room != 2) throw std::logic_error("the recorded game did not change room");

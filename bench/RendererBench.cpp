@@ -10,6 +10,7 @@
 #include "console/TextConsole.h"
 #include "console/terminal/Renderer.h"
 #include "frame/Menu.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
 #include "support/VirtualPlatform.h"
 
@@ -44,13 +45,13 @@ void drawRoom(TextConsole& screen) {
     MineCandidateList candidates;
     MineCandidateList workingCopy;
     GameState game;
-    HighscoreTable highscores;
+    std::int32_t record = 0;
     platform.random.randomize(12345);
     SCHLOSSBAU(platform.random, *castle, candidates, workingCopy);
     setGameStartValues(game);
     platform.screen.setSize(80, 35);
     platform.screen.locate(1, 1, 0);
-    RAUMANZEIGE(platform.io, *castle, game, highscores);
+    RAUMANZEIGE(platform.io, *castle, game, record);
     screen = platform.screen;
 }
 

@@ -29,8 +29,10 @@ groups[windows]="cmake ninja-build make g++-mingw-w64-x86-64-posix"
 # Its tests under wine (GoogleTest's sources: the cross build makes its own), the end-to-end
 # flows in wine's console on Xvfb, and the 32-bit build.
 groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 xvfb"
+# The style checks: clang-format, and clang-tidy over the default build (`make lint`).
+groups[lint]="@play clang-format clang-tidy"
 # All that CI runs.
-groups[ci]="@test @fuzz @web @windows-test"
+groups[ci]="@test @lint @fuzz @web @windows-test"
 
 # Expands a group into its packages, following @group references.
 expand() {

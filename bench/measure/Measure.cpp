@@ -30,7 +30,7 @@
 
 #include "console/RandomGenerator.h"
 #include "game/Castle.h"
-#include "game/Spielrunde.h"
+#include "game/Schlossbau.h"
 #include "support/PtyTerminal.h"
 #include "support/TempDir.h"
 

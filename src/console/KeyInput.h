@@ -34,8 +34,8 @@ class KeyInput {
     DateAndTime dateAndTimeText();
     void beep();
 
-    // Mended busy waits: a loop that would spin on a key or the timer calls this between looks
-    // instead. It returns when input arrives or after at most ms milliseconds.
+    // For a loop that looks for a key: sleeps between two looks instead of spinning, and
+    // returns when input arrives or after at most ms milliseconds.
     void idle(int ms) { platform_.waitForInput(ms); }
     // Waits until timerSeconds() has passed the deadline, without spinning.
     void waitUntil(double timerDeadline);
@@ -53,5 +53,9 @@ class KeyInput {
     int tail_ = 0;
     bool keyArrived_ = false;
 };
+
+// The date and time the game writes into results: "dd.mm.yyyy - hh:mm:ss", from one look at
+// the clock.
+std::string dateTimeText(KeyInput& keys);
 
 }  // namespace numerion

@@ -89,7 +89,7 @@ class Platform {
     // A plain wait of ms milliseconds (0 yields the rest of the time slice); fractions count.
     virtual void sleep(double ms) = 0;
     // Blocks until input arrives (a key event, focus change or resize) or until ms have
-    // passed. Replaces busy waits: the caller looks again at once when it returns.
+    // passed, so a caller waiting for a key sleeps; it looks again at once when this returns.
     virtual void waitForInput(int ms) = 0;
     // Seconds since system start, sub-millisecond resolution, never going backwards.
     virtual double monotonicSeconds() = 0;

@@ -52,8 +52,7 @@ class TextConsole {
     bool cursorVisible() const { return cursorVisible_; }
     bool lineFeedPending() const { return lineFeedPending_; }
     int trackedColumn() const { return trackedColumn_; }
-    int storedForeground() const { return foreground_; }
-    int storedBackground() const { return background_; }
+    // The colours the next print draws in (a colour set back shows only there).
     std::uint16_t attributeInForce() const { return attr_; }
     // Counts every change of a cell or the cursor, so a presenter can skip unchanged frames.
     std::uint64_t version() const { return version_; }

@@ -1,5 +1,6 @@
 // The instructions screen: story, rules and the legend of the game's symbols.
 
+#include <optional>
 #include <string_view>
 
 #include "console/RunTimeError.h"
@@ -32,23 +33,29 @@ constexpr std::string_view kStory[] = {
     " Im Spiel kannst Du 3 mal eine Verschnaufpause einlegen.",
 };
 
-// The legend shows the glyphs and colours of the game screen.
-constexpr std::string_view kApprentice = "    \x01   : Zauberlehrling  - Steuerung mit Pfeiltasten";
+// The legend shows the glyphs and colours of the game screen, each glyph in column 5.
+constexpr std::string_view kLegendIndent = "    ";
+constexpr std::string_view kApprenticeText = "   : Zauberlehrling  - Steuerung mit Pfeiltasten";
 constexpr std::string_view kBreather = "                          - Verschnaufpause mit Leertaste";
 constexpr std::string_view kDigits = "    1-9 : Zahlen zum Einsmmeln, bringen 1-9 Punkte";
-constexpr std::string_view kMineGlyph = "    \x0F";
 constexpr std::string_view kMineText = "   : Mine";
-constexpr std::string_view kWallGlyph = "    \xB2";
 constexpr std::string_view kWallText = "   : Raumwaende sollten nicht beruehrt werden";
 constexpr std::string_view kBackLine = " << mit Leertaste geht es zurueck >>";
-
-constexpr int kMineColour = 5;
-constexpr int kWallColour = 6;
-constexpr int kTextColour = 7;
 
 // Nothing shows on the screen that needs a faster answer than this; the wait ends at once
 // when a key arrives anyway.
 constexpr int kIdleMs = 500;
+
+// The apprentice keeps the colours in force; walls and mines show in their own, from the
+// start of the line to the glyph.
+void printLegendLine(TextConsole& screen, char glyph, std::optional<int> colour,
+                     std::string_view text) {
+    if (colour) screen.setColor(colour);
+    screen.printText(kLegendIndent);
+    screen.printText(std::string_view(&glyph, 1));
+    if (colour) screen.setColor(kTextColour);
+    screen.printText(text, Ending::LineBreak);
+}
 
 }  // namespace
 
@@ -75,20 +82,14 @@ void SPIELANLEITUNG(Services& io) {
         screen.printText(line, Ending::LineBreak);
     screen.newLine();
     screen.newLine();
-    screen.printText(kApprentice, Ending::LineBreak);
+    printLegendLine(screen, kApprenticeGlyph, std::nullopt, kApprenticeText);
     screen.printText(kBreather, Ending::LineBreak);
     screen.newLine();
     screen.printText(kDigits, Ending::LineBreak);
     screen.newLine();
-    screen.setColor(kMineColour);
-    screen.printText(kMineGlyph);
-    screen.setColor(kTextColour);
-    screen.printText(kMineText, Ending::LineBreak);
+    printLegendLine(screen, kMineGlyph, kMineColour, kMineText);
     screen.newLine();
-    screen.setColor(kWallColour);
-    screen.printText(kWallGlyph);
-    screen.setColor(kTextColour);
-    screen.printText(kWallText, Ending::LineBreak);
+    printLegendLine(screen, kWallGlyph, kWallColour, kWallText);
     for (int i = 0; i < 4; ++i)
         screen.newLine();
     // The line break on row 35 leaves a line feed pending; the clear below drops it unscrolled.

@@ -29,6 +29,8 @@ constexpr int kRestMs = 5000;
 constexpr int kStepsPerCycle = 5;
 constexpr int kMiddleRow = 7;
 constexpr int kNotInList = 101;
+// Report line of the index check on the list's first place, the record of the status panel.
+constexpr int kLineRecord = 330;
 
 void printBannerRow(TextConsole& screen, int bannerRow) {
     screen.printText(TitleBanner[static_cast<std::size_t>(bannerRow - 1)], Ending::LineBreak);
@@ -138,8 +140,9 @@ int HAUPTMENUE(Services& io, ProgramState& state) {
         if (runCycles(io, state) == MenuChoice::End) return 0;
         // A game ends in the highscore chain and its list; then the menu starts afresh.
         SPIELRUNDE(io, state.castle, state.mineCandidates, state.mineCandidatesCopy, state.game,
-                   state.highscores);
-        BESTENLISTENEINTRAG(io, state.game, state.highscores, state.nameGrid, state.newPlace);
+                   state.highscores.at(1, kLineRecord).points);
+        BESTENLISTENEINTRAG(io, GameResult{state.game.points, state.game.endDateTime},
+                            state.highscores, state.nameGrid, state.newPlace);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The main routine's long-lived state, the title menu and the instructions screen.
+// The main routine's long-lived state and the title menu (Menu.cpp), the instructions screen
+// (Anleitung.cpp).
 
 #include <cstdint>
 #include <memory>

@@ -22,6 +22,8 @@ constexpr std::array<std::string_view, 5> kLossBanner = {
     "##########################################",
 };
 
+constexpr int kBannerColour = 12;  // light red
+
 // Between two looks at key 5 the wait sleeps until input arrives, instead of spinning.
 constexpr int kKeyLookIdleMs = 50;
 
@@ -30,12 +32,12 @@ constexpr int kKeyLookIdleMs = 50;
 void showEndBanner(Services& io, GameState& game, GameEnd end) {
     TextConsole& screen = io.screen;
     screen.locate(27, 1);
-    screen.setColor(12);
+    screen.setColor(kBannerColour);
     for (std::string_view line : end == GameEnd::Won ? kWinBanner : kLossBanner) {
         screen.printText(line, Ending::LineBreak);
     }
     screen.printText("Druecke Taste 5 zur Fortsetzung!", Ending::LineBreak);
-    screen.setColor(7);
+    screen.setColor(kTextColour);
 
     game.endDateTime = dateTimeText(io.keys);
 

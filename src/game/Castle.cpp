@@ -48,13 +48,13 @@ void drawCellGlyph(TextConsole& screen, std::int32_t code) {
         const char digit = static_cast<char>('0' + code);
         screen.printText(std::string_view(&digit, 1));
     } else if (code == kWall) {
-        screen.setColor(6);
-        screen.printText("\xB2");
-        screen.setColor(7);
+        screen.setColor(kWallColour);
+        screen.printText(std::string_view(&kWallGlyph, 1));
+        screen.setColor(kTextColour);
     } else if (code == kMine) {
-        screen.setColor(5);
-        screen.printText("\x0F");
-        screen.setColor(7);
+        screen.setColor(kMineColour);
+        screen.printText(std::string_view(&kMineGlyph, 1));
+        screen.setColor(kTextColour);
     }
     // No other code ever occurs; nothing is drawn for one.
 }

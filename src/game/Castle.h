@@ -17,9 +17,11 @@ enum CellCode : std::int32_t {
 
 class CastleGrid {
   public:
-    static constexpr int kRows = 17;     // cell rows 0..16
-    static constexpr int kColumns = 51;  // cell columns 0..50
-    static constexpr int kRooms = 101;   // rooms 1..100; room 0 exists but stays empty
+    static constexpr int kRows = 17;        // cell rows 0..16
+    static constexpr int kColumns = 51;     // cell columns 0..50
+    static constexpr int kRoomCount = 100;  // a square of 10 x 10 rooms, numbered row by row
+    static constexpr int kRoomsPerRow = 10;
+    static constexpr int kRooms = kRoomCount + 1;  // rooms 1..100; room 0 exists but stays empty
 
     // Index-checked access; an index outside the grid is a fatal run-time error.
     std::int32_t& at(int row, int column, int room);
@@ -41,6 +43,14 @@ class MineCandidateList {
     std::array<std::string, kSize> entries_{};
 };
 
+// The rules' numbers: every room holds 200 digits, so the game is won after 20000; every 2500
+// points give an extra life.
+inline constexpr std::int32_t kDigitsInCastle = 20000;
+inline constexpr std::int32_t kPointsPerExtraLife = 2500;
+
+// Where the apprentice walks: the direction of the last arrow, kept after the key is let go.
+enum class Direction : std::int32_t { Standing, Up, Down, Left, Right };
+
 struct GameState {
     std::int32_t room = 0;
     std::int32_t points = 0;
@@ -50,16 +60,23 @@ struct GameState {
     std::int32_t extraLifeAt = 0;
     std::int32_t playerRow = 0;
     std::int32_t playerColumn = 0;
-    std::int32_t direction = 0;  // 0 standing, 1 up, 2 down, 3 left, 4 right
+    Direction direction = Direction::Standing;
     std::string endDateTime;
 };
 
-// The glyphs drawn over cells that the grid never holds.
+// The glyphs of walls and mines, and those drawn over cells that the grid never holds.
+inline constexpr char kWallGlyph = '\xB2';        // dark shade
+inline constexpr char kMineGlyph = '\x0F';        // sun
 inline constexpr char kApprenticeGlyph = '\x01';  // smiling face
 inline constexpr char kHitMarkGlyph = '\x0C';     // female sign, shown during a collision
 
-// Prints the glyph of a cell code at the cursor: walls in brown, mines in magenta, each with the
-// foreground set back to 7 at once so the rest of the game keeps drawing in light grey.
+// Console colours of the game screen; the instructions' legend shows the same.
+inline constexpr int kTextColour = 7;  // light grey
+inline constexpr int kWallColour = 6;  // brown
+inline constexpr int kMineColour = 5;  // magenta
+
+// Prints the glyph of a cell code at the cursor: walls and mines in their colours, each with the
+// foreground set back to the text colour at once so the rest of the game keeps drawing in it.
 void drawCellGlyph(TextConsole& screen, std::int32_t code);
 // Positions the cursor on the screen cell of grid cell (row, column) and draws its glyph.
 void drawCell(TextConsole& screen, const CastleGrid& castle, int row, int column, int room);

@@ -1,7 +1,7 @@
 // Castle generation: digits, wall rings, openings between neighbours, 15 mines per room.
 #include <string>
 
-#include "game/Spielrunde.h"
+#include "game/Schlossbau.h"
 
 namespace numerion {
 
@@ -10,6 +10,13 @@ namespace {
 constexpr int kLastRow = CastleGrid::kRows - 1;        // 16
 constexpr int kLastColumn = CastleGrid::kColumns - 1;  // 50
 constexpr int kMinesPerRoom = 15;
+constexpr int kRoomCount = CastleGrid::kRoomCount;
+constexpr int kRoomsPerRow = CastleGrid::kRoomsPerRow;
+constexpr int kDigitValues = 9;  // a digit is worth 1 to 9 points
+// A door may lie anywhere in its wall but the corners: columns 1..49 of a bottom wall, rows
+// 1..15 of a right-hand wall.
+constexpr int kDoorColumns = CastleGrid::kColumns - 2;
+constexpr int kDoorRows = CastleGrid::kRows - 2;
 
 // floor(u x k); u < 1, so the result stays below k.
 int drawBelow(const UnitDraw& nextUnit, int k) {
@@ -41,15 +48,16 @@ void SCHLOSSBAU(const UnitDraw& nextUnit, CastleGrid& castle, MineCandidateList&
                 MineCandidateList& workingCopy) {
     castle.clear();
 
-    for (int room = 1; room <= 100; ++room) {
-        for (int row = 1; row <= 15; row += 2) {
-            for (int column = 1; column <= 49; column += 2) {
-                castle.at(row, column, room) = drawBelow(nextUnit, 9) + 1;
+    // A digit on every cell of an odd row and an odd column inside the walls.
+    for (int room = 1; room <= kRoomCount; ++room) {
+        for (int row = 1; row < kLastRow; row += 2) {
+            for (int column = 1; column < kLastColumn; column += 2) {
+                castle.at(row, column, room) = drawBelow(nextUnit, kDigitValues) + 1;
             }
         }
     }
 
-    for (int room = 1; room <= 100; ++room) {
+    for (int room = 1; room <= kRoomCount; ++room) {
         for (int column = 0; column <= kLastColumn; ++column) {
             castle.at(0, column, room) = kWall;
             castle.at(kLastRow, column, room) = kWall;
@@ -61,18 +69,18 @@ void SCHLOSSBAU(const UnitDraw& nextUnit, CastleGrid& castle, MineCandidateList&
     }
 
     // Doors between a room and the one below it, column by column of the 10 x 10 square.
-    for (int c = 1; c <= 10; ++c) {
-        for (int k = c; k <= c + 80; k += 10) {
-            const int z = drawBelow(nextUnit, 49) + 1;
+    for (int c = 1; c <= kRoomsPerRow; ++c) {
+        for (int k = c; k + kRoomsPerRow <= kRoomCount; k += kRoomsPerRow) {
+            const int z = drawBelow(nextUnit, kDoorColumns) + 1;
             castle.at(kLastRow, z, k) = kEmpty;
-            castle.at(0, z, k + 10) = kEmpty;
+            castle.at(0, z, k + kRoomsPerRow) = kEmpty;
         }
     }
 
     // Doors between a room and its right-hand neighbour, row by row of the square.
-    for (int s = 1; s <= 91; s += 10) {
-        for (int k = s; k <= s + 8; ++k) {
-            const int z = drawBelow(nextUnit, 15) + 1;
+    for (int s = 1; s <= kRoomCount; s += kRoomsPerRow) {
+        for (int k = s; k < s + kRoomsPerRow - 1; ++k) {
+            const int z = drawBelow(nextUnit, kDoorRows) + 1;
             castle.at(z, kLastColumn, k) = kEmpty;
             castle.at(z, 0, k + 1) = kEmpty;
         }
@@ -81,7 +89,7 @@ void SCHLOSSBAU(const UnitDraw& nextUnit, CastleGrid& castle, MineCandidateList&
     buildCandidateList(candidates);
 
     // Mines without replacement: a drawn entry is replaced by the last one still available.
-    for (int room = 1; room <= 100; ++room) {
+    for (int room = 1; room <= kRoomCount; ++room) {
         for (int i = 0; i < MineCandidateList::kSize; ++i)
             workingCopy.at(i) = candidates.at(i);
         int n = MineCandidateList::kSize;

@@ -4,6 +4,9 @@
 
 #include <optional>
 
+#include "game/Schlossbau.h"
+#include "game/Statusanzeige.h"
+
 namespace numerion {
 
 namespace {
@@ -13,34 +16,28 @@ constexpr int kStartRow = 3;     // screen row of cell row 2: never digit, mine 
 constexpr int kStartColumn = 2;  // screen column of cell column 1
 constexpr int kScreenLastRow = CastleGrid::kRows;        // 17: the bottom wall
 constexpr int kScreenLastColumn = CastleGrid::kColumns;  // 51: the right wall
-
-enum Direction : std::int32_t {
-    kStanding = 0,
-    kMoveUp = 1,
-    kMoveDown = 2,
-    kMoveLeft = 3,
-    kMoveRight = 4
-};
+constexpr std::int32_t kStartLives = 3;
+constexpr std::int32_t kBreathersPerGame = 3;
 
 void drawApprentice(TextConsole& screen, const GameState& game) {
     screen.locate(game.playerRow, game.playerColumn);
     screen.printText(std::string_view(&kApprenticeGlyph, 1));
 }
 
-void moveApprentice(TextConsole& screen, GameState& game, std::int32_t direction) {
+void moveApprentice(TextConsole& screen, GameState& game, Direction direction) {
     screen.locate(game.playerRow, game.playerColumn);
     screen.printText(" ");
     switch (direction) {
-        case kMoveUp:
+        case Direction::Up:
             --game.playerRow;
             break;
-        case kMoveDown:
+        case Direction::Down:
             ++game.playerRow;
             break;
-        case kMoveLeft:
+        case Direction::Left:
             --game.playerColumn;
             break;
-        case kMoveRight:
+        case Direction::Right:
             ++game.playerColumn;
             break;
         default:
@@ -78,7 +75,7 @@ std::optional<GameEnd> collectDigit(Services& io, GameState& game, std::int32_t&
     if (beyond >= 0 && beyond < 10) {
         ++game.lives;
         drawExtraLifeLivesLine(io.screen, game);
-        game.extraLifeAt += 2500;
+        game.extraLifeAt += kPointsPerExtraLife;
         drawExtraLifeLine(io.screen, game);
     }
     if (game.digitsLeft <= 0) {
@@ -103,7 +100,7 @@ std::optional<GameEnd> collide(Services& io, CastleGrid& castle, GameState& game
     game.playerRow = kStartRow;
     game.playerColumn = kStartColumn;
     drawApprentice(screen, game);
-    game.direction = kStanding;
+    game.direction = Direction::Standing;
     return std::nullopt;
 }
 
@@ -111,10 +108,10 @@ std::optional<GameEnd> collide(Services& io, CastleGrid& castle, GameState& game
 // and arrives on the cell just inside its matching opening.
 bool passOpening(GameState& game) {
     if (game.playerRow == 1) {
-        game.room -= 10;
+        game.room -= CastleGrid::kRoomsPerRow;
         game.playerRow = kScreenLastRow - 1;
     } else if (game.playerRow == kScreenLastRow) {
-        game.room += 10;
+        game.room += CastleGrid::kRoomsPerRow;
         game.playerRow = 2;
     } else if (game.playerColumn == 1) {
         game.room -= 1;
@@ -129,12 +126,12 @@ bool passOpening(GameState& game) {
 }
 
 std::optional<GameEnd> cellStep(Services& io, CastleGrid& castle, GameState& game,
-                                const HighscoreTable& highscores) {
+                                std::int32_t record) {
     std::int32_t& cell = castle.at(game.playerRow - 1, game.playerColumn - 1, game.room);
     const std::int32_t value = cell;
     if (value >= 1 && value <= 9) return collectDigit(io, game, cell, value);
     if (value == kWall || value == kMine) return collide(io, castle, game, cell);
-    if (value == kEmpty && passOpening(game)) RAUMANZEIGE(io, castle, game, highscores);
+    if (value == kEmpty && passOpening(game)) RAUMANZEIGE(io, castle, game, record);
     return std::nullopt;
 }
 
@@ -143,65 +140,63 @@ std::optional<GameEnd> cellStep(Services& io, CastleGrid& castle, GameState& gam
 void setGameStartValues(GameState& game) {
     game.room = 1;
     game.points = 0;
-    game.lives = 3;
-    game.breathers = 3;
-    game.digitsLeft = 20000;
-    game.extraLifeAt = 2500;
+    game.lives = kStartLives;
+    game.breathers = kBreathersPerGame;
+    game.digitsLeft = kDigitsInCastle;
+    game.extraLifeAt = kPointsPerExtraLife;
     game.playerRow = kStartRow;
     game.playerColumn = kStartColumn;
     // endDateTime keeps the last game's value until this one ends.
 }
 
-void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game,
-                 const HighscoreTable& highscores) {
+void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game, std::int32_t record) {
     io.screen.clear();
-    game.direction = kStanding;
+    game.direction = Direction::Standing;
     drawRoom(io.screen, castle, game.room);
-    STATUSANZEIGE(io.screen, game, highscores);
+    STATUSANZEIGE(io.screen, game, record);
     drawApprentice(io.screen, game);
 }
 
-GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game,
-                 const HighscoreTable& highscores) {
+GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game, std::int32_t record) {
     KeyInput& keys = io.keys;
     for (;;) {
         // A plain wait: the pace is 90 ms per tick plus the drawing.
         keys.sleepMs(kTickMs);
 
         // The first arrow in the order up, down, left, right wins; then Space; then walking on.
-        std::int32_t move = kStanding;
+        Direction move = Direction::Standing;
         if (keys.isKeyDown(scan::kUp) != 0) {
-            move = kMoveUp;
+            move = Direction::Up;
         } else if (keys.isKeyDown(scan::kDown) != 0) {
-            move = kMoveDown;
+            move = Direction::Down;
         } else if (keys.isKeyDown(scan::kLeft) != 0) {
-            move = kMoveLeft;
+            move = Direction::Left;
         } else if (keys.isKeyDown(scan::kRight) != 0) {
-            move = kMoveRight;
+            move = Direction::Right;
         } else if (keys.isKeyDown(scan::kSpace) != 0 && game.breathers > 0) {
             takeBreather(io, game);
-        } else if (game.direction >= kMoveUp && game.direction <= kMoveRight) {
+        } else {
             move = game.direction;
         }
-        if (move != kStanding) moveApprentice(io.screen, game, move);
+        if (move != Direction::Standing) moveApprentice(io.screen, game, move);
 
         // The cell is looked at every tick, standing or not.
-        if (const auto end = cellStep(io, castle, game, highscores)) return *end;
+        if (const auto end = cellStep(io, castle, game, record)) return *end;
     }
 }
 
-void playGame(Services& io, CastleGrid& castle, GameState& game, const HighscoreTable& highscores) {
-    RAUMANZEIGE(io, castle, game, highscores);
-    const GameEnd end = runTicks(io, castle, game, highscores);
+void playGame(Services& io, CastleGrid& castle, GameState& game, std::int32_t record) {
+    RAUMANZEIGE(io, castle, game, record);
+    const GameEnd end = runTicks(io, castle, game, record);
     showEndBanner(io, game, end);
 }
 
 void SPIELRUNDE(Services& io, CastleGrid& castle, MineCandidateList& candidates,
-                MineCandidateList& workingCopy, GameState& game, const HighscoreTable& highscores) {
+                MineCandidateList& workingCopy, GameState& game, std::int32_t record) {
     io.keys.beep();
     SCHLOSSBAU(io.random, castle, candidates, workingCopy);
     setGameStartValues(game);
-    playGame(io, castle, game, highscores);
+    playGame(io, castle, game, record);
 }
 
 }  // namespace numerion

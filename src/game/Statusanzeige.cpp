@@ -2,14 +2,11 @@
 // the digits left over from a longer value.
 #include <string_view>
 
-#include "game/Spielrunde.h"
+#include "game/Statusanzeige.h"
 
 namespace numerion {
 
 namespace {
-
-// Report line of the index check on the best entry of the table.
-constexpr int kLineRecord = 330;
 
 void panelLine(TextConsole& screen, int row, int column, std::string_view label, std::int32_t value,
                std::string_view padding = {}) {
@@ -55,18 +52,18 @@ void drawBreathersLine(TextConsole& screen, const GameState& game) {
     panelLine(screen, 23, 27, "Pausen:", game.breathers);
 }
 
-void drawRecordLine(TextConsole& screen, const HighscoreTable& highscores) {
-    panelLine(screen, 25, 10, "Punkterekord:", highscores.at(1, kLineRecord).points);
+void drawRecordLine(TextConsole& screen, std::int32_t record) {
+    panelLine(screen, 25, 10, "Punkterekord:", record);
 }
 
-void STATUSANZEIGE(TextConsole& screen, const GameState& game, const HighscoreTable& highscores) {
+void STATUSANZEIGE(TextConsole& screen, const GameState& game, std::int32_t record) {
     drawPointsLine(screen, game);
     drawLivesLine(screen, game);
     drawRoomLine(screen, game);
     drawDigitsLeftLine(screen, game);
     drawExtraLifeLine(screen, game);
     drawBreathersLine(screen, game);
-    drawRecordLine(screen, highscores);
+    drawRecordLine(screen, record);
 }
 
 }  // namespace numerion

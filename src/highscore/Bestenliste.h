@@ -1,5 +1,6 @@
 #pragma once
-// The after-game chain and the list screen.
+// The after-game chain (Bestenlisteneintrag.cpp), the name entry (Namenseingabe.cpp) and the
+// list screen (Bestenlistenanzeige.cpp).
 
 #include <array>
 #include <cstdint>
@@ -7,7 +8,6 @@
 #include <string_view>
 
 #include "console/Services.h"
-#include "game/Castle.h"
 #include "highscore/HighscoreTable.h"
 
 namespace numerion {
@@ -18,8 +18,14 @@ using NameGrid = std::array<std::string, 72>;
 // Spells a name on the grid; returns it padded with blanks to 15 characters.
 std::string NAMENSEINGABE(Services& io, NameGrid& grid);
 
+// What the list needs of a finished game.
+struct GameResult {
+    std::int32_t points = 0;
+    std::string endDateTime;  // "dd.mm.yyyy - hh:mm:ss"
+};
+
 // Enters a qualifying result (name entry, insertion, save), then shows the list.
-void BESTENLISTENEINTRAG(Services& io, const GameState& game, HighscoreTable& highscores,
+void BESTENLISTENEINTRAG(Services& io, const GameResult& game, HighscoreTable& highscores,
                          NameGrid& grid, std::int32_t& newPlace);
 
 // Inserts a result below every entry with at least its points (an older equal result stays

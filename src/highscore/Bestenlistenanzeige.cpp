@@ -11,6 +11,10 @@ namespace {
 constexpr int kFirstPlaceRow = 8;
 constexpr int kPlacesPerPage = 10;
 constexpr int kSlideSteps = 78;
+// Report lines of the index checks on the places of a page, one per drawing style.
+constexpr int kLinePrintedRow = 425;
+constexpr int kLineSlideEachRow = 444;
+constexpr int kLineSlideAllRows = 470;
 
 enum class Style { OneByOnePaused = 1, OneByOne = 2, SlideEachRow = 3, SlideAllRows = 4 };
 
@@ -74,7 +78,7 @@ void drawPage(Services& io, Style style, const HighscoreTable& highscores, int f
             screen.locate(kFirstPlaceRow, 1);
             for (int place = firstPlace; place <= lastPlace; ++place) {
                 if (style == Style::OneByOnePaused) pause(io.keys, kRowPauseSeconds);
-                printZonedRow(screen, place, highscores.at(place, 425));
+                printZonedRow(screen, place, highscores.at(place, kLinePrintedRow));
             }
             break;
         case Style::SlideEachRow:
@@ -83,7 +87,7 @@ void drawPage(Services& io, Style style, const HighscoreTable& highscores, int f
             for (int place = firstPlace; place <= lastPlace; ++place) {
                 for (int start = kSlideSteps; start >= 1; --start) {
                     printSlideStep(screen, rowOf(place), start,
-                                   rowText(place, highscores.at(place, 444)));
+                                   rowText(place, highscores.at(place, kLineSlideEachRow)));
                     pause(io.keys, kSlideStepPauseSeconds);
                 }
             }
@@ -92,7 +96,7 @@ void drawPage(Services& io, Style style, const HighscoreTable& highscores, int f
             for (int start = kSlideSteps; start >= 1; --start) {
                 for (int place = firstPlace; place <= lastPlace; ++place) {
                     printSlideStep(screen, rowOf(place), start,
-                                   rowText(place, highscores.at(place, 470)));
+                                   rowText(place, highscores.at(place, kLineSlideAllRows)));
                     pause(io.keys, kSlideRowPauseSeconds);
                 }
             }

@@ -4,24 +4,33 @@
 
 namespace numerion {
 
+namespace {
+// Report lines of the index checks on the table while a result is inserted.
+constexpr int kLineCompare = 322;
+constexpr int kLineMoveDown = 323;
+constexpr int kLineNewPoints = 331;
+constexpr int kLineNewName = 332;
+constexpr int kLineNewDateTime = 333;
+}  // namespace
+
 void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
                   std::string_view endDateTime, std::int32_t& newPlace) {
     // From place 99 upwards: every entry with fewer points moves down one place, whole.
     int place = 1;
     for (int i = 99; i >= 1; --i) {
-        if (highscores.at(i, 322).points >= points) {
+        if (highscores.at(i, kLineCompare).points >= points) {
             place = i + 1;
             break;
         }
-        highscores.at(i + 1, 323) = highscores.at(i, 323);
+        highscores.at(i + 1, kLineMoveDown) = highscores.at(i, kLineMoveDown);
     }
-    highscores.at(place, 331).points = points;
-    storeText(highscores.at(place, 332).name, playerName);
-    storeText(highscores.at(place, 333).dateTime, endDateTime);
+    highscores.at(place, kLineNewPoints).points = points;
+    storeText(highscores.at(place, kLineNewName).name, playerName);
+    storeText(highscores.at(place, kLineNewDateTime).dateTime, endDateTime);
     newPlace = place;
 }
 
-void BESTENLISTENEINTRAG(Services& io, const GameState& game, HighscoreTable& highscores,
+void BESTENLISTENEINTRAG(Services& io, const GameResult& game, HighscoreTable& highscores,
                          NameGrid& grid, std::int32_t& newPlace) {
     // Equal to place 100 is not enough: the older result keeps its place.
     if (game.points > highscores.at(100).points) {

@@ -11,6 +11,22 @@
 namespace numerion {
 namespace {
 
+// Report lines: the default table's index checks, then the file statements of creating,
+// loading and saving the file.
+constexpr int kLineDefaultPoints = 37;
+constexpr int kLineDefaultName = 38;
+constexpr int kLineDefaultDateTime = 39;
+constexpr int kLineCreateOpen = 41;
+constexpr int kLineCreateWrite = 42;
+constexpr int kLineCreateClose = 43;
+constexpr int kLineProbeClose = 45;
+constexpr int kLineLoadOpen = 46;
+constexpr int kLineLoadRead = 47;
+constexpr int kLineLoadClose = 48;
+constexpr int kLineSaveOpen = 338;
+constexpr int kLineSaveWrite = 339;
+constexpr int kLineSaveClose = 340;
+
 // The game's one file number (1): the highscore file is opened and closed inside each
 // operation and never held open, so two opens never overlap.
 class HighscoreFile {
@@ -52,31 +68,31 @@ void initHighscoreFile(HighscoreTable& table, KeyInput& keys) {
     HighscoreFile file;
     if (!file.openForReading()) {
         for (int place = 1; place <= HighscoreTable::kPlaces; ++place) {
-            table.at(place, 37).points = 0;
-            storeText(table.at(place, 38).name, "===============");
-            storeText(table.at(place, 39).dateTime, dateTimeText(keys));
+            table.at(place, kLineDefaultPoints).points = 0;
+            storeText(table.at(place, kLineDefaultName).name, "===============");
+            storeText(table.at(place, kLineDefaultDateTime).dateTime, dateTimeText(keys));
         }
         const HighscoreTable::Image image = table.image();
-        checked(file.openBinary(), kErrFileNotFound, 41);
-        checked(file.writeAtStart(image), kErrFileIo, 42);
-        checked(file.close(), kErrFileIo, 43);
+        checked(file.openBinary(), kErrFileNotFound, kLineCreateOpen);
+        checked(file.writeAtStart(image), kErrFileIo, kLineCreateWrite);
+        checked(file.close(), kErrFileIo, kLineCreateClose);
         return;
     }
-    checked(file.close(), kErrFileIo, 45);
-    checked(file.openBinary(), kErrFileNotFound, 46);
+    checked(file.close(), kErrFileIo, kLineProbeClose);
+    checked(file.openBinary(), kErrFileNotFound, kLineLoadOpen);
     HighscoreTable::Image image{};
     std::size_t got = 0;
-    checked(file.readFromStart(image, got), kErrFileIo, 47);
+    checked(file.readFromStart(image, got), kErrFileIo, kLineLoadRead);
     table.loadImage(std::span<const std::uint8_t>(image.data(), got));
-    checked(file.close(), kErrFileIo, 48);
+    checked(file.close(), kErrFileIo, kLineLoadClose);
 }
 
 void saveHighscoreFile(const HighscoreTable& table) {
     const HighscoreTable::Image image = table.image();
     HighscoreFile file;
-    checked(file.openBinary(), kErrFileNotFound, 338);
-    checked(file.writeAtStart(image), kErrFileIo, 339);
-    checked(file.close(), kErrFileIo, 340);
+    checked(file.openBinary(), kErrFileNotFound, kLineSaveOpen);
+    checked(file.writeAtStart(image), kErrFileIo, kLineSaveWrite);
+    checked(file.close(), kErrFileIo, kLineSaveClose);
 }
 
 }  // namespace numerion

@@ -1,4 +1,4 @@
-// The table in memory: index-checked places, the file image, the date and time text.
+// The table in memory: index-checked places and the file image.
 
 #include "highscore/HighscoreTable.h"
 
@@ -53,31 +53,6 @@ void HighscoreTable::loadImage(std::span<const std::uint8_t> bytes) {
         entries_[p].fromRecord(std::span<const std::uint8_t, HighscoreEntry::kRecordSize>(
             full.data() + p * HighscoreEntry::kRecordSize, HighscoreEntry::kRecordSize));
     }
-}
-
-namespace {
-// Characters from..from+count-1 (1-based) of text, as much of them as there is.
-std::string mid(const std::string& text, std::size_t from, std::size_t count) {
-    if (from < 1 || from > text.size()) return {};
-    return text.substr(from - 1, count);
-}
-std::string right(const std::string& text, std::size_t count) {
-    return text.size() <= count ? text : text.substr(text.size() - count);
-}
-}  // namespace
-
-std::string dateTimeText(KeyInput& keys) {
-    // The date text is month-day-year. Date and time come from one look at the clock, so a
-    // result saved across midnight cannot get the day of one date and the month of the next.
-    const KeyInput::DateAndTime now = keys.dateAndTimeText();
-    std::string text = mid(now.date, 4, 2);
-    text += ".";
-    text += mid(now.date, 1, 2);
-    text += ".";
-    text += right(now.date, 4);
-    text += " - ";
-    text += now.time;
-    return text;
 }
 
 }  // namespace numerion

@@ -1,5 +1,6 @@
 #pragma once
-// The best 100 results, their fixed 44-byte records and the file "Highscore.rnk".
+// The best 100 results and their fixed 44-byte records (HighscoreTable.cpp), and the file
+// "Highscore.rnk" (HighscoreFile.cpp).
 
 #include <array>
 #include <cstddef>
@@ -70,9 +71,6 @@ class HighscoreTable {
   private:
     std::array<HighscoreEntry, kPlaces> entries_{};
 };
-
-// "dd.mm.yyyy - hh:mm:ss" from three fresh date texts and one time text.
-std::string dateTimeText(KeyInput& keys);
 
 // The file's name: relative, so it lies in the working directory.
 inline constexpr const char* kHighscoreFileName = "Highscore.rnk";

@@ -12,23 +12,36 @@ constexpr int kTopRow = 14;
 constexpr int kBottomRow = 30;
 constexpr int kLeftColumn = 25;
 constexpr int kRightColumn = 53;
+constexpr int kGridRows = 9;
+constexpr int kGridColumns = 8;
+constexpr int kLastCell = kGridRows * kGridColumns - 1;
 constexpr int kNameRow = 33;
 constexpr int kMaxNameLength = 15;
 // Slot of the fifteenth character on the name line.
 constexpr int kLastSlotColumn = kLeftColumn + 2 * (kMaxNameLength - 1);
+// The entry looks at the keys this often.
+constexpr int kLookMs = 80;
 
-void drawCell(TextConsole& screen, const std::string& text, int row, int column, bool highlighted) {
-    screen.locate(row, column);
-    screen.setColor(7, highlighted ? 3 : 0);
-    screen.printText(text, Ending::LineBreak);
+// Report lines of the index checks on the grid.
+constexpr int kLineFillCharacters = 272;
+constexpr int kLineFillDots = 276;
+constexpr int kLineDrawGrid = 283;
+constexpr int kLineFirstHighlight = 296;
+constexpr int kLineMoveUp = 301;
+constexpr int kLineMoveDown = 303;
+constexpr int kLineMoveLeft = 305;
+constexpr int kLineMoveRight = 307;
+constexpr int kLineTakeCheck = 308;
+constexpr int kLineTake = 309;
+constexpr int kLineEnd = 310;
+constexpr int kLineDelete = 312;
+
+const std::string& cellText(const NameGrid& grid, int k, int line) {
+    checkIndex(k, kLastCell, line);
+    return grid[static_cast<std::size_t>(k)];
 }
 
-}  // namespace
-
-std::string NAMENSEINGABE(Services& io, NameGrid& grid) {
-    TextConsole& screen = io.screen;
-    KeyInput& keys = io.keys;
-
+void drawHeading(TextConsole& screen) {
     screen.clear();
     screen.newLine();
     screen.newLine();
@@ -43,31 +56,38 @@ std::string NAMENSEINGABE(Services& io, NameGrid& grid) {
     screen.printText("                        - Zeichen loeschen mit <DEL>", Ending::LineBreak);
     screen.printText("                        - Abschluss der Namenseingabe mit <END>",
                      Ending::LineBreak);
+}
 
-    // Codes 30 to 93: the two triangles, the blank, punctuation, digits and capitals.
+// Codes 30 to 93 (the two triangles, the blank, punctuation, digits and capitals), then dots
+// around "DEL" and "END".
+void fillGrid(NameGrid& grid) {
     for (int k = 0; k <= 63; ++k) {
-        checkIndex(k, 71, 272);
+        checkIndex(k, kLastCell, kLineFillCharacters);
         grid[static_cast<std::size_t>(k)] = std::string(1, static_cast<char>(k + 30));
     }
     for (int k : {64, 65, 66, 69, 70, 71}) {
-        checkIndex(k, 71, 276);
+        checkIndex(k, kLastCell, kLineFillDots);
         grid[static_cast<std::size_t>(k)] = ".";
     }
     grid[67] = "DEL";
     grid[68] = "END";
-    for (int gridRow = 0; gridRow < 9; ++gridRow) {
-        for (int gridColumn = 0; gridColumn < 8; ++gridColumn) {
-            const int k = gridRow * 8 + gridColumn;
-            checkIndex(k, 71, 283);
+}
+
+void drawGrid(TextConsole& screen, const NameGrid& grid) {
+    for (int gridRow = 0; gridRow < kGridRows; ++gridRow) {
+        for (int gridColumn = 0; gridColumn < kGridColumns; ++gridColumn) {
             screen.locate(kTopRow + 2 * gridRow, kLeftColumn + 4 * gridColumn);
-            screen.printText(grid[static_cast<std::size_t>(k)]);
+            screen.printText(cellText(grid, gridRow * kGridColumns + gridColumn, kLineDrawGrid));
         }
     }
     screen.locate(30, 37);
     screen.printText("DEL", Ending::LineBreak);
     screen.locate(30, 41);
     screen.printText("END", Ending::LineBreak);
+}
 
+// Fifteen empty slots between two guillemets.
+void drawNameLine(TextConsole& screen) {
     std::string nameLine(1, static_cast<char>(174));
     for (int i = 0; i < kMaxNameLength; ++i)
         nameLine += " _";
@@ -75,66 +95,115 @@ std::string NAMENSEINGABE(Services& io, NameGrid& grid) {
     nameLine += static_cast<char>(175);
     screen.locate(kNameRow, 23);
     screen.printText(nameLine, Ending::LineBreak);
+}
 
-    keys.beep();
-    // After a game the key 5 of the banner is still pending, so this returns at once there.
-    keys.sleepMs(-1);
+void drawCell(TextConsole& screen, const std::string& text, int row, int column, bool highlighted) {
+    screen.locate(row, column);
+    screen.setColor(7, highlighted ? 3 : 0);
+    screen.printText(text, Ending::LineBreak);
+}
 
-    std::string playerName;
-    bool done = false;
-    int cell = 0;
-    int row = kTopRow;
-    int column = kLeftColumn;
-    int slotColumn = kLeftColumn;
-    auto text = [&grid](int k, int line) -> const std::string& {
-        checkIndex(k, 71, line);
-        return grid[static_cast<std::size_t>(k)];
-    };
-    drawCell(screen, text(cell, 296), row, column, true);
+// The highlight on the grid and the name spelt so far.
+class NameEntry {
+  public:
+    NameEntry(Services& io, const NameGrid& grid) : io_(io), grid_(grid) {}
+
+    void showHighlight() {
+        drawCell(io_.screen, cellText(grid_, cell_, kLineFirstHighlight), row_, column_, true);
+    }
+
+    // One look at the keys: the first that applies of the arrows, then Enter on a character,
+    // on "END" and on "DEL". Returns true once the name is finished.
+    bool look() {
+        KeyInput& keys = io_.keys;
+        if (keys.isKeyDown(scan::kUp) && row_ > kTopRow) {
+            move(-kGridColumns, -2, 0, kLineMoveUp);
+        } else if (keys.isKeyDown(scan::kDown) && row_ < kBottomRow) {
+            move(kGridColumns, 2, 0, kLineMoveDown);
+        } else if (keys.isKeyDown(scan::kLeft) && column_ > kLeftColumn) {
+            move(-1, 0, -4, kLineMoveLeft);
+        } else if (keys.isKeyDown(scan::kRight) && column_ < kRightColumn) {
+            move(1, 0, 4, kLineMoveRight);
+        } else if (keys.isKeyDown(scan::kEnter) && slotColumn_ <= kLastSlotColumn &&
+                   text(kLineTakeCheck) != "DEL" && text(kLineTakeCheck) != "END") {
+            takeCharacter();
+        } else if (keys.isKeyDown(scan::kEnter) && text(kLineEnd) == "END") {
+            finish();
+            return true;
+        } else if (keys.isKeyDown(scan::kEnter) && text(kLineDelete) == "DEL" &&
+                   slotColumn_ > kLeftColumn) {
+            deleteCharacter();
+        }
+        return false;
+    }
+
+    const std::string& name() const { return name_; }
+
+  private:
+    const std::string& text(int line) const { return cellText(grid_, cell_, line); }
 
     // A move draws the old cell plainly, then the new one highlighted.
-    auto move = [&](int cellStep, int rowStep, int columnStep, int line) {
-        drawCell(screen, text(cell, line), row, column, false);
-        cell += cellStep;
-        row += rowStep;
-        column += columnStep;
-        drawCell(screen, text(cell, line), row, column, true);
-    };
+    void move(int cellStep, int rowStep, int columnStep, int line) {
+        drawCell(io_.screen, text(line), row_, column_, false);
+        cell_ += cellStep;
+        row_ += rowStep;
+        column_ += columnStep;
+        drawCell(io_.screen, text(line), row_, column_, true);
+    }
 
+    void takeCharacter() {
+        TextConsole& screen = io_.screen;
+        screen.locate(kNameRow, slotColumn_);
+        screen.setColor(7, 0);
+        screen.printText(text(kLineTake), Ending::LineBreak);
+        slotColumn_ += 2;
+        name_ += text(kLineTake);
+        io_.keys.beep();
+    }
+
+    void deleteCharacter() {
+        TextConsole& screen = io_.screen;
+        name_.pop_back();
+        slotColumn_ -= 2;
+        screen.locate(kNameRow, slotColumn_);
+        screen.setColor(7, 0);
+        screen.printText("_", Ending::LineBreak);
+        io_.keys.beep();
+    }
+
+    void finish() {
+        io_.screen.setColor(7, 0);
+        if (name_.size() < kMaxNameLength) name_.resize(kMaxNameLength, ' ');
+        io_.keys.beep();
+    }
+
+    Services& io_;
+    const NameGrid& grid_;
+    int cell_ = 0;
+    int row_ = kTopRow;
+    int column_ = kLeftColumn;
+    int slotColumn_ = kLeftColumn;
+    std::string name_;
+};
+
+}  // namespace
+
+std::string NAMENSEINGABE(Services& io, NameGrid& grid) {
+    drawHeading(io.screen);
+    fillGrid(grid);
+    drawGrid(io.screen, grid);
+    drawNameLine(io.screen);
+
+    io.keys.beep();
+    // After a game the key 5 of the banner is still pending, so this returns at once there.
+    io.keys.sleepMs(-1);
+
+    NameEntry entry(io, grid);
+    entry.showHighlight();
     do {
-        keys.sleepMs(80);
-        if (keys.isKeyDown(scan::kUp) && row > kTopRow) {
-            move(-8, -2, 0, 301);
-        } else if (keys.isKeyDown(scan::kDown) && row < kBottomRow) {
-            move(8, 2, 0, 303);
-        } else if (keys.isKeyDown(scan::kLeft) && column > kLeftColumn) {
-            move(-1, 0, -4, 305);
-        } else if (keys.isKeyDown(scan::kRight) && column < kRightColumn) {
-            move(1, 0, 4, 307);
-        } else if (keys.isKeyDown(scan::kEnter) && slotColumn <= kLastSlotColumn &&
-                   text(cell, 308) != "DEL" && text(cell, 308) != "END") {
-            screen.locate(kNameRow, slotColumn);
-            screen.setColor(7, 0);
-            screen.printText(text(cell, 309), Ending::LineBreak);
-            slotColumn += 2;
-            playerName += text(cell, 309);
-            keys.beep();
-        } else if (keys.isKeyDown(scan::kEnter) && text(cell, 310) == "END") {
-            done = true;
-            screen.setColor(7, 0);
-            if (playerName.size() < kMaxNameLength) playerName.resize(kMaxNameLength, ' ');
-            keys.beep();
-        } else if (keys.isKeyDown(scan::kEnter) && text(cell, 312) == "DEL" &&
-                   slotColumn > kLeftColumn) {
-            playerName.pop_back();
-            slotColumn -= 2;
-            screen.locate(kNameRow, slotColumn);
-            screen.setColor(7, 0);
-            screen.printText("_", Ending::LineBreak);
-            keys.beep();
-        }
-    } while (!done);
-    return playerName;
+        io.keys.sleepMs(kLookMs);
+    } while (!entry.look());
+    return entry.name();
 }
 
 }  // namespace numerion

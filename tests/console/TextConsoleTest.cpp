@@ -320,7 +320,6 @@ TEST(TextConsoleColours, OmittedColourKeepsItsStoredNumberAndNumbersAreTakenModu
     screen.setColor(std::nullopt, 3);
     screen.setColor(6);
     screen.setColor(7);
-    EXPECT_EQ(screen.storedBackground(), 3);
     EXPECT_EQ(screen.attributeInForce(), 7 + 16 * 3);
 
     screen.setColor(23, 19);

@@ -1,8 +1,8 @@
 // The real program's ways out through a fatal error: the report on standard error, the exit
 // status, and the terminal given back as it was, for a legacy and a kitty-protocol terminal.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -103,43 +103,6 @@ INSTANTIATE_TEST_SUITE_P(Terminals, FailureE2ETest, ::testing::Values(false, tru
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? "Kitty" : "Legacy";
                          });
-
-// A file that can only be read loads; the first qualifying game then fails at the write of its
-// save, after the name entry, and the file stays as it was.
-TEST(ReadOnlyHighscoreE2ETest, AQualifyingGameFailsAtTheWriteAndLeavesTheFileAlone) {
-    ScratchDir dir;
-    const auto file = dir.path() / "Highscore.rnk";
-    const std::vector<char> zeros(4400, '\0');  // 100 empty places: any point qualifies
-    std::ofstream(file, std::ios::binary).write(zeros.data(), static_cast<long>(zeros.size()));
-    namespace fs = std::filesystem;
-    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    PtyTerminal::Options options;
-    options.workingDir = dir.path().string();
-    options.captureStderr = true;
-    if (::geteuid() == 0) {
-        // Root writes whatever the modes say: play as nobody, in a directory it may enter.
-        options.runAsUser = 65534;
-        fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
-                                        fs::perms::group_exec | fs::perms::others_read |
-                                        fs::perms::others_exec);
-    }
-    PtyTerminal term({NUMERION_BINARY}, options);
-    Keyboard keys(term, false);
-    ASSERT_NO_FATAL_FAILURE(startGame(term, keys));
-    EXPECT_NE(term.rowText(25).find("Punkterekord: 0"), std::string::npos) << term.rowText(25);
-    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(term, keys));
-    ASSERT_NO_FATAL_FAILURE(continueToNameEntry(term, keys));
-    ASSERT_NO_FATAL_FAILURE(moveHighlightTo(term, keys, 30, 41));  // END
-    term.send("\r");
-
-    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 3));
-    EXPECT_EQ(term.errorOutput(),
-              "\nAborting due to runtime error 3 (file I/O error) at line 339 of Numerion::()\n\n");
-    EXPECT_EQ(term.output().find("Spielername"), std::string::npos)
-        << "no list after a failed save";
-    expectTerminalGivenBack(term);
-    EXPECT_EQ(fileBytes(file), zeros);
-}
 
 // Printing never ends the program: output into a pipe nobody reads is simply not shown.
 TEST(OutputNotATerminalE2ETest, OutputToAClosedPipeDoesNotEndTheProgram) {

@@ -214,6 +214,13 @@ inline void expectExitStatus(PtyTerminal& term, int code) {
     EXPECT_EQ(status->code, code);
 }
 
+// The report of a hang-up on standard error, and nothing a sanitizer would have added.
+inline void expectHangUpReport(const std::string& errors) {
+    EXPECT_NE(errors.find("Aborting due to runtime error 13"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("Sanitizer"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("runtime error:"), std::string::npos) << errors;
+}
+
 // The program left the terminal as it found it. It had taken it over (alternate screen,
 // hidden cursor, and under the kitty protocol its flags pushed), so each check can fail.
 inline void expectTerminalGivenBack(const PtyTerminal& term) {

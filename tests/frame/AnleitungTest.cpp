@@ -114,7 +114,7 @@ TEST_F(AnleitungTest, LeavesOnSpaceClearedLightGreyAndNamedInTheErrorReportOnlyW
     EXPECT_EQ(vp.screen.cursorRow(), 1);
     EXPECT_EQ(vp.screen.cursorColumn(), 1);
     EXPECT_FALSE(vp.screen.lineFeedPending());
-    EXPECT_EQ(vp.screen.storedForeground(), 7);
+    EXPECT_EQ(vp.screen.attributeInForce(), 7);
     EXPECT_EQ(vp.keys.readKey(), "") << "the Space that ended the screen is taken";
 }
 

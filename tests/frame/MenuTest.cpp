@@ -192,31 +192,6 @@ TEST_F(MenuTest, TheBannerClosesInOnItsMiddleRowAndTheMenuFollowsEachCycle) {
     EXPECT_EQ(shots[6][27], kBlankRow);
 }
 
-TEST_F(MenuTest, TheBannerRowsAre59CharactersInTheirColumns) {
-    const std::array<int, 8> firstColumns{17, 23, 29, 35, 41, 47, 50, 56};
-    const std::string letters = "NUMERION";
-    for (std::size_t r = 0; r < TitleBanner.size(); ++r) {
-        const std::string_view row = TitleBanner[r];
-        ASSERT_EQ(row.size(), 59U);
-        EXPECT_EQ(row.substr(0, 16), std::string(16, ' '));
-        for (std::size_t column = 1; column <= 59; ++column) {
-            const char ch = row[column - 1];
-            if (ch == ' ') continue;
-            // Each stroke belongs to the letter whose columns it stands in.
-            std::size_t g = 0;
-            while (g + 1 < firstColumns.size() &&
-                   column >= static_cast<std::size_t>(firstColumns[g + 1]))
-                ++g;
-            const std::size_t width = letters[g] == 'I' ? 1 : 4;
-            EXPECT_LT(column - static_cast<std::size_t>(firstColumns[g]), width)
-                << "row " << r + 1 << ", column " << column;
-            EXPECT_EQ(ch, letters[g]) << "row " << r + 1 << ", column " << column;
-        }
-        EXPECT_EQ(row.substr(22, 4), r < 4 ? "U  U" : "UUUU");
-        EXPECT_EQ(row[46], 'I');
-    }
-}
-
 TEST_F(MenuTest, TheAnimationSpeedsUpOverHundredStepsThenRestsWithABeepAndStartsSlowAgain) {
     // Step 100 ends at 5050 ms; the beep takes 250 ms and the rest 5000 ms, so step 101
     // sleeps from 10300 to 10400, step 102 to 10499 and step 103 to 10597.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "game/Castle.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
-#include "highscore/HighscoreTable.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {
@@ -29,7 +29,7 @@ constexpr int kDoorRow = 8;
 class PlayLoop : public ::testing::Test {
   protected:
     void SetUp() override {
-        table.at(1).points = 4711;
+        record = 4711;
         castle->clear();
         for (int room = 1; room <= 100; ++room) {
             for (int column = 0; column <= 50; ++column) {
@@ -58,7 +58,7 @@ class PlayLoop : public ::testing::Test {
     // pass untilMs; the state is then that after the last whole tick.
     std::optional<GameEnd> play(double untilMs) {
         if (!started_) {
-            RAUMANZEIGE(p.io, *castle, game, table);
+            RAUMANZEIGE(p.io, *castle, game, record);
             started_ = true;
         }
         return resume(untilMs);
@@ -66,7 +66,7 @@ class PlayLoop : public ::testing::Test {
     std::optional<GameEnd> resume(double untilMs) {
         p.setDeadline(untilMs);
         try {
-            return runTicks(p.io, *castle, game, table);
+            return runTicks(p.io, *castle, game, record);
         } catch (const std::runtime_error&) {
             return std::nullopt;
         }
@@ -83,7 +83,7 @@ class PlayLoop : public ::testing::Test {
     VirtualPlatform p;
     std::unique_ptr<CastleGrid> castle = std::make_unique<CastleGrid>();
     GameState game;
-    HighscoreTable table;
+    std::int32_t record = 0;
 
   private:
     bool started_ = false;
@@ -111,7 +111,7 @@ TEST_F(PlayLoop, TheWalkGoesOnAfterTheArrowIsReleasedOneCellPerTick) {
     p.hold(Key::Right, 0, 100);
     EXPECT_FALSE(play(460));  // ticks 90..450
     EXPECT_TRUE(apprenticeAt(3, 7));
-    EXPECT_EQ(game.direction, 4);
+    EXPECT_EQ(game.direction, Direction::Right);
     for (int column = 2; column < 7; ++column)
         EXPECT_EQ(p.cellChar(3, column), ' ');
 }
@@ -151,11 +151,11 @@ TEST_F(PlayLoop, AWallRunIntoShowsTheHitMarkBeepsThriceStaysAndCostsALife) {
     EXPECT_EQ(castle->at(0, 1, 1), kWall);
     EXPECT_EQ(p.cellChar(1, 2), kWallGlyph);
     EXPECT_EQ(p.cellAttr(1, 2), 6);
-    EXPECT_EQ(p.screen.storedForeground(), 7);
+    EXPECT_EQ(p.screen.attributeInForce(), 7);
     EXPECT_EQ(game.lives, 2);
     EXPECT_EQ(text(21, 1, 12), "Leben:  2   ");
     EXPECT_TRUE(apprenticeAt(3, 2));
-    EXPECT_EQ(game.direction, 0);
+    EXPECT_EQ(game.direction, Direction::Standing);
     EXPECT_EQ(p.cellChar(2, 2), ' ');
 
     EXPECT_FALSE(resume(3000));
@@ -204,7 +204,7 @@ TEST_P(PlayLoopRoomChange, ADoorLeadsToTheNeighbourJustInsideItsDoorStandingStil
     EXPECT_FALSE(play(500));
     EXPECT_EQ(game.room, change.newRoom);
     EXPECT_TRUE(apprenticeAt(change.newRow, change.newColumn));
-    EXPECT_EQ(game.direction, 0);
+    EXPECT_EQ(game.direction, Direction::Standing);
     EXPECT_EQ(p.cellChar(3, 3), kMineGlyph) << "the new room is drawn";
     const std::string roomNumber = std::to_string(change.newRoom);
     EXPECT_EQ(text(19, 27, 6 + roomNumber.size() + 2), "Raum: " + roomNumber + "  ");
@@ -276,7 +276,7 @@ TEST_F(PlayLoop, ABreatherHoldsTheGameUntilTheNextKeyAndThenHeWalksOn) {
     EXPECT_EQ(breathersDuringBreather, 3);
     EXPECT_EQ(game.breathers, 2);
     EXPECT_EQ(text(23, 27, 9), "Pausen: 2");
-    EXPECT_EQ(game.direction, 4);
+    EXPECT_EQ(game.direction, Direction::Right);
     EXPECT_GE(game.playerColumn, 4) << "he walks on after the breather";
     EXPECT_EQ(p.cellChar(3, game.playerColumn), kApprentice);
 }
@@ -296,7 +296,7 @@ TEST_F(PlayLoop, SpaceWhileStandingTakesABreatherWithoutMoving) {
     EXPECT_FALSE(play(1000));
     EXPECT_EQ(game.breathers, 2);
     EXPECT_TRUE(apprenticeAt(3, 2));
-    EXPECT_EQ(game.direction, 0);
+    EXPECT_EQ(game.direction, Direction::Standing);
 }
 
 TEST_F(PlayLoop, WithoutFocusNoKeyCountsSoAWalkGoesOn) {
@@ -359,7 +359,7 @@ class EndOfGame : public PlayLoop {
     void playUntilFive(double fiveDownAtMs) {
         p.press(Key::Digit5, fiveDownAtMs);
         p.setDeadline(10000);
-        playGame(p.io, *castle, game, table);
+        playGame(p.io, *castle, game, record);
     }
     // The frame from row 27, column 1, and the prompt below it, all in light red.
     void expectBanner(const std::vector<std::string>& frame) {
@@ -369,7 +369,7 @@ class EndOfGame : public PlayLoop {
         EXPECT_EQ(text(32, 1, 33), "Druecke Taste 5 zur Fortsetzung! ");
         for (int row = 27; row <= 32; ++row)
             EXPECT_EQ(p.cellAttr(row, 1), 12) << row;
-        EXPECT_EQ(p.screen.storedForeground(), 7);
+        EXPECT_EQ(p.screen.attributeInForce(), 7);
     }
 };
 
@@ -437,8 +437,8 @@ TEST(Spielrunde, AGameBeepsBuildsTheCastleFromTheGeneratorAndStartsFresh) {
     auto castle = std::make_unique<CastleGrid>();
     MineCandidateList candidates;
     MineCandidateList workingCopy;
-    HighscoreTable table;
-    table.at(1).points = 321;
+    std::int32_t record = 0;
+    record = 321;
     GameState game;
     game.points = 999;  // left from an earlier game
     game.endDateTime = "01.01.2025 - 00:00:00";
@@ -461,7 +461,7 @@ TEST(Spielrunde, AGameBeepsBuildsTheCastleFromTheGeneratorAndStartsFresh) {
     p.hold(Key::Up, 300, 100000);  // up into the top wall, three times over
     p.press(Key::Digit5, 20000);
     p.setDeadline(30000);
-    SPIELRUNDE(p.io, *castle, candidates, workingCopy, game, table);
+    SPIELRUNDE(p.io, *castle, candidates, workingCopy, game, record);
 
     EXPECT_EQ(p.beepTimes().front(), 0);
     EXPECT_EQ(p.beeps(), 1 + 3 * 3);
@@ -517,13 +517,13 @@ TEST(PlayLoopPace, EveryTickIsAPlainWaitOf90MsEvenWhenWaitsEndLate) {
         castle->at(0, column, 1) = kWall;
         castle->at(16, column, 1) = kWall;
     }
-    HighscoreTable table;
+    std::int32_t record = 0;
     GameState game;
     setGameStartValues(game);
-    RAUMANZEIGE(p.io, *castle, game, table);
+    RAUMANZEIGE(p.io, *castle, game, record);
     p.hold(Key::Right, 0, 100);
     p.setDeadline(1000);
-    EXPECT_THROW(runTicks(p.io, *castle, game, table), std::runtime_error);
+    EXPECT_THROW(runTicks(p.io, *castle, game, record), std::runtime_error);
     EXPECT_GE(game.playerColumn, 10);  // walking all along
     ASSERT_GE(p.asked.size(), 10U);
     for (double ms : p.asked)

@@ -5,8 +5,9 @@
 
 #include "console/TextConsole.h"
 #include "game/Castle.h"
+#include "game/Schlossbau.h"
 #include "game/Spielrunde.h"
-#include "highscore/HighscoreTable.h"
+#include "game/Statusanzeige.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {
@@ -26,7 +27,7 @@ class Panel : public ::testing::Test {
 
     TextConsole screen;
     GameState game;
-    HighscoreTable table;
+    std::int32_t record = 0;
 };
 
 TEST_F(Panel, EveryValueStandsOneBlankBehindItsLabelInTheColoursInForce) {
@@ -36,9 +37,9 @@ TEST_F(Panel, EveryValueStandsOneBlankBehindItsLabelInTheColoursInForce) {
     game.digitsLeft = 4;
     game.extraLifeAt = 5;
     game.breathers = 6;
-    table.at(1).points = 7;
+    record = 7;
     screen.setColor(7, 0);
-    STATUSANZEIGE(screen, game, table);
+    STATUSANZEIGE(screen, game, record);
     EXPECT_EQ(screen.cell(19, 1).attr, 7);
     EXPECT_EQ(screen.cell(25, 24).attr, 7);
     EXPECT_EQ(at(19, 9), '1');
@@ -58,7 +59,7 @@ TEST_F(Panel, ValuesThatGetShorterLeaveNoStrayDigits) {
     game.digitsLeft = 10000;
     game.room = 100;
     game.lives = 10;
-    STATUSANZEIGE(screen, game, table);
+    STATUSANZEIGE(screen, game, record);
     game.digitsLeft = 9999;
     game.room = 99;
     game.lives = 9;
@@ -77,7 +78,7 @@ TEST_F(Panel, ValuesThatGetShorterLeaveNoStrayDigits) {
 }
 
 TEST_F(Panel, ARecordOfZeroPointsShowsAsZero) {
-    STATUSANZEIGE(screen, game, table);
+    STATUSANZEIGE(screen, game, record);
     EXPECT_EQ(text(25, 10, 16), "Punkterekord: 0 ");
 }
 
@@ -126,7 +127,7 @@ TEST_F(RoomDisplay, EveryCellShowsItsGlyphInItsColourAtRowPlusOneColumnPlusOne) 
     EXPECT_EQ(screen.rowText(18), std::string(80, ' '));
     EXPECT_EQ(screen.cursorRow(), 19);
     EXPECT_EQ(screen.cursorColumn(), 1);
-    EXPECT_EQ(screen.storedForeground(), 7);
+    EXPECT_EQ(screen.attributeInForce(), 7);
 }
 
 TEST_F(RoomDisplay, TheFullRedrawClearsAndShowsRoomPanelAndApprenticeStandingStill) {
@@ -134,13 +135,13 @@ TEST_F(RoomDisplay, TheFullRedrawClearsAndShowsRoomPanelAndApprenticeStandingSti
     GameState game;
     setGameStartValues(game);
     game.room = 12;
-    game.direction = 3;
-    HighscoreTable table;
-    table.at(1).points = 250;
+    game.direction = Direction::Left;
+    std::int32_t record = 0;
+    record = 250;
     p.screen.locate(30, 1);
     p.screen.printText("left over");
-    RAUMANZEIGE(p.io, *castle, game, table);
-    EXPECT_EQ(game.direction, 0);
+    RAUMANZEIGE(p.io, *castle, game, record);
+    EXPECT_EQ(game.direction, Direction::Standing);
     EXPECT_EQ(p.cellChar(3, 2), 1);
     EXPECT_EQ(p.cellChar(1, 1), 178);
     EXPECT_EQ(p.row(19).substr(26, 8), "Raum: 12");

@@ -92,7 +92,7 @@ class AfterGame : public ::testing::Test {
   protected:
     // Plays the chain for a game with these points; a qualifying player takes "Z" and "END".
     void finish(std::int32_t points) {
-        GameState game;
+        GameResult game;
         game.points = points;
         game.endDateTime = kWhen;
         newPlace = 101;

@@ -687,7 +687,8 @@ void flowRedirected(const Context& c) {
         Sleep(kLookEveryMs);
     }
     const std::string printed = game.stdoutText();
-    check(printed.find("     1 = Spielbeginn\r\n") != std::string::npos, "the menu line as printed");
+    check(printed.find("     1 = Spielbeginn\r\n") != std::string::npos,
+          "the menu line as printed");
     check(printed.find('\x1b') == std::string::npos, "no escape sequences in the printed bytes");
     game.tap(kDigit4, "the end", [&](const Screen&) { return !game.running(); });
     checkEqual(game.waitExit(), 0, "key 4 ends with status 0");

@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "console/RunTimeError.h"
+#include "console/posix/WriteAll.h"
 
 namespace numerion {
 
@@ -33,12 +34,7 @@ extern "C" void onFatalSignal(int signal) {
     int error = errorForSignal(signal);
     const FaultReport report = gReport.load();
     std::size_t length = report != nullptr ? report(gSignalReport, sizeof gSignalReport, error) : 0;
-    std::size_t written = 0;
-    while (written < length) {
-        ssize_t n = ::write(STDERR_FILENO, gSignalReport + written, length - written);
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
+    writeAll(STDERR_FILENO, gSignalReport, length);
     ::_exit(error);
 }
 

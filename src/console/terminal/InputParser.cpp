@@ -139,6 +139,44 @@ Action actionOf(long event) {
     return Action::Press;
 }
 
+// The key of a CSI number ~ sequence (VT220 style), or none.
+std::optional<std::int32_t> tildeKeyCode(long number) {
+    switch (number) {
+        case 1:
+        case 7:
+            return keycode::kHome;
+        case 2:
+            return keycode::kInsert;
+        case 3:
+            return keycode::kDelete;
+        case 4:
+        case 8:
+            return keycode::kEnd;
+        case 5:
+            return keycode::kPageUp;
+        case 6:
+            return keycode::kPageDown;
+        case 11:
+        case 12:
+        case 13:
+        case 14:
+        case 15:
+            return keycode::function(static_cast<int>(number) - 10);
+        case 17:
+        case 18:
+        case 19:
+        case 20:
+        case 21:
+            return keycode::function(static_cast<int>(number) - 11);
+        case 23:
+            return ext::kF11;
+        case 24:
+            return ext::kF12;
+        default:
+            return std::nullopt;
+    }
+}
+
 // A key of the kitty protocol's CSI ... u form.
 void kittyKey(std::uint32_t c, int modifiers, Action action, std::vector<InputEvent>& out) {
     if ((c >= kitty::kCapsLock && c <= kitty::kMenu) || (c >= kitty::kF13 && c <= kitty::kF35) ||
@@ -451,50 +489,7 @@ void InputParser::finishCsi(std::uint8_t final, std::vector<InputEvent>& out) {
         default:
             return;
     }
-    switch (number) {
-        case 1:
-        case 7:
-            emit(std::nullopt, keycode::kHome);
-            return;
-        case 2:
-            emit(std::nullopt, keycode::kInsert);
-            return;
-        case 3:
-            emit(std::nullopt, keycode::kDelete);
-            return;
-        case 4:
-        case 8:
-            emit(std::nullopt, keycode::kEnd);
-            return;
-        case 5:
-            emit(std::nullopt, keycode::kPageUp);
-            return;
-        case 6:
-            emit(std::nullopt, keycode::kPageDown);
-            return;
-        case 11:
-        case 12:
-        case 13:
-        case 14:
-        case 15:
-            emit(std::nullopt, keycode::function(static_cast<int>(number) - 10));
-            return;
-        case 17:
-        case 18:
-        case 19:
-        case 20:
-        case 21:
-            emit(std::nullopt, keycode::function(static_cast<int>(number) - 11));
-            return;
-        case 23:
-            emit(std::nullopt, ext::kF11);
-            return;
-        case 24:
-            emit(std::nullopt, ext::kF12);
-            return;
-        default:
-            return;
-    }
+    if (const auto code = tildeKeyCode(number)) emit(std::nullopt, *code);
 }
 
 }  // namespace numerion

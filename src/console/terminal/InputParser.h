@@ -29,8 +29,6 @@ class InputParser {
     // The short time has passed without a further byte: the Escape was the key itself, and
     // what followed it were keys (Alt+[ is Escape and "["); an overlong sequence is dropped.
     void expire(std::vector<InputEvent>& out);
-    // True while a sequence has started and is not complete.
-    bool partial() const { return state_ != State::Ground; }
 
   private:
     enum class State : std::uint8_t { Ground, Escape, Ss3, Csi, CsiSkip, Utf8 };

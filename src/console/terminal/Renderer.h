@@ -118,7 +118,7 @@ class Renderer {
     Pen pen_;
     int cursorRow_ = 0;  // where the terminal's cursor is; 0 when not known
     int cursorColumn_ = 0;
-    int cursorShown_ = -1;  // -1 not known, else 0 or 1
+    int cursorShown_ = -1;             // -1 not known, else 0 or 1
     std::vector<std::string> notice_;  // its lines while the terminal is too small
 };
 

@@ -14,6 +14,7 @@
 
 #include "console/RunTimeError.h"
 #include "console/posix/FatalSignals.h"
+#include "console/posix/WriteAll.h"
 
 namespace numerion {
 
@@ -58,25 +59,8 @@ constexpr int kOtherSignals[] = {SIGTSTP, SIGWINCH, SIGCONT};
 constexpr int kIgnoredSignals[] = {SIGXFSZ, SIGPIPE};
 // Signals the program has no use for that end a process by default: they still do, with the
 // terminal given back first.
-constexpr int kDefaultEndSignals[] = {SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
-                                      SIGSYS,  SIGTRAP, SIGIO,  SIGPWR,    SIGSTKFLT};
-
-void writeAll(int fd, const char* bytes, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, bytes, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                pollfd p{fd, POLLOUT, 0};
-                ::poll(&p, 1, 100);
-                continue;
-            }
-            return;  // the terminal is gone
-        }
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
+constexpr int kDefaultEndSignals[] = {SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,  SIGXCPU,
+                                      SIGSYS,  SIGTRAP, SIGIO,   SIGPWR,    SIGSTKFLT};
 
 void writeText(int fd, const char* text) {
     writeAll(fd, text, std::strlen(text));

@@ -31,7 +31,6 @@ class TerminalBackend final : public Backend {
 
     // Installs the signal handlers, takes over the terminal and finds out what it can do.
     void start();
-    bool kittyProtocol() const { return kitty_; }
 
     void waitForEvents(double timeoutMs, std::vector<InputEvent>& out) override;
     bool present() override;

@@ -2,10 +2,9 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "console/HostPlatform.h"
 #include "console/PlatformCore.h"
+#include "console/posix/WriteAll.h"
 #include "console/terminal/TerminalBackend.h"
 #include "console/terminal/TerminalScreen.h"
 
@@ -14,14 +13,7 @@ namespace numerion {
 namespace {
 
 void writeUnchanged(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return;  // a closed pipe or a full disk: nobody to show it to
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
+    writeAll(STDOUT_FILENO, bytes.data(), bytes.size());
 }
 
 class TerminalPlatform final : public HostPlatform {

@@ -1,12 +1,11 @@
 #include "console/terminal/TerminalScreen.h"
 
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <string>
 
+#include "console/posix/WriteAll.h"
 #include "console/terminal/Renderer.h"
 #include "console/terminal/TerminalInfo.h"
 
@@ -29,23 +28,8 @@ struct TerminalScreen::Impl {
                   strings.leaveAltScreen;
     }
 
-    // One write() per call, continued after partial writes and interruptions.
-    void send(std::string_view bytes) {
-        while (!bytes.empty()) {
-            ssize_t n = ::write(fd, bytes.data(), bytes.size());
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                if (errno == EAGAIN || errno == EWOULDBLOCK) {  // input set the tty non-blocking
-                    pollfd p{fd, POLLOUT, 0};
-                    ::poll(&p, 1, 100);
-                    continue;
-                }
-                return;  // the terminal is gone: nothing left to show anything on
-            }
-            bytesSent += static_cast<std::size_t>(n);
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        }
-    }
+    // What does not arrive went to a terminal that is gone: nothing left to show it on.
+    void send(std::string_view bytes) { bytesSent += writeAll(fd, bytes.data(), bytes.size()); }
 
     void readSize() {
         winsize size{};

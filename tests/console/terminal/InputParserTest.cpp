@@ -193,7 +193,7 @@ TEST(InputParser, LoneEscapeIsAKeyOnlyAfterTheTimeout) {
     EXPECT_TRUE(parser.escapeAmbiguous());
     parser.expire(events);
     EXPECT_EQ(events, Events{press(Key::Escape, 27)});
-    EXPECT_FALSE(parser.partial());
+    EXPECT_FALSE(parser.escapeAmbiguous());
 
     // The rest of a sequence arriving before the timeout completes it.
     events.clear();
@@ -227,15 +227,15 @@ TEST(InputParser, LoneEscapeIsAKeyOnlyAfterTheTimeout) {
     EXPECT_TRUE(parser.escapeAmbiguous());
     parser.expire(events);
     parser.feed("4", events);
-    EXPECT_EQ(events, (Events{press(Key::Escape, 27), press(std::nullopt, '['),
-                              press(Key::Digit4, '4')}));
+    EXPECT_EQ(events,
+              (Events{press(Key::Escape, 27), press(std::nullopt, '['), press(Key::Digit4, '4')}));
     events.clear();
     parser.feed("\x1b[1 ", events);
     parser.expire(events);
     parser.feed("\r", events);
-    EXPECT_EQ(events, (Events{press(Key::Escape, 27), press(std::nullopt, '['),
-                              press(Key::Digit1, '1'), press(Key::Space, ' '),
-                              press(Key::Enter, '\r')}));
+    EXPECT_EQ(events,
+              (Events{press(Key::Escape, 27), press(std::nullopt, '['), press(Key::Digit1, '1'),
+                      press(Key::Space, ' '), press(Key::Enter, '\r')}));
     events.clear();
     parser.feed("\x1b[" + std::string(100, '1'), events);
     EXPECT_TRUE(parser.escapeAmbiguous());

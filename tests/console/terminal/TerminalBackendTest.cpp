@@ -77,7 +77,7 @@ struct Session {
 
 TEST(TerminalBackend, LegacyTerminalKeysFillTheQueueAndATapIsHeldForOnePoll) {
     Session s(kLegacyAnswer);
-    EXPECT_FALSE(s.backend.kittyProtocol());
+    EXPECT_EQ(s.backend.heldKeysMode(), HeldKeys::Mode::Inferred);
     s.pty.type("\x1b[A");
     s.settle();
     EXPECT_TRUE(s.platform.isHeld(Key::Up));
@@ -137,7 +137,7 @@ TEST(TerminalBackend, ALoneEscapeArrivesAfterItsTimeout) {
 
 TEST(TerminalBackend, KittyTerminalGetsItsFlagsOnTheAlternateScreenAndHeldKeysAreExact) {
     Session s(kKittyAnswer);
-    ASSERT_TRUE(s.backend.kittyProtocol());
+    ASSERT_EQ(s.backend.heldKeysMode(), HeldKeys::Mode::Exact);
     const std::string start = s.pty.shown();
     ASSERT_NE(start.find("\x1b[>11u"), std::string::npos);
     EXPECT_LT(start.find("\x1b[?1049h"), start.find("\x1b[>11u"));
