@@ -35,48 +35,57 @@ void check(bool ok, const char* what) {
     }
 }
 
-// The characters a cell can show on a UTF-8 terminal.
-bool isGlyph(char32_t codePoint) {
-    static const std::vector<bool> glyphs = [] {
-        std::vector<bool> known(0x10000, false);
-        for (int b = 0; b <= 255; ++b) {
-            const char32_t g = glyphCodePoint(static_cast<std::uint8_t>(b));
-            if (g < known.size()) known[g] = true;
-        }
-        return known;
-    }();
-    return codePoint < glyphs.size() && glyphs[codePoint];
+// The helpers that read whole frames or a terminal's bytes one by one are built without
+// sanitizers and coverage, like the screen model itself (fuzz/CMakeLists.txt): instrumenting
+// their thousands of reads a frame would cost more than everything else a file takes. They
+// call no inline accessor, which would stay an instrumented call here.
+#define NUMERION_UNINSTRUMENTED __attribute__((no_sanitize("address", "undefined", "coverage")))
+
+// The characters a cell can show on a UTF-8 terminal, by code point (all lie below 0x10000).
+bool glyphs[0x10000];
+
+void learnGlyphs() {
+    for (int b = 0; b <= 255; ++b) {
+        const char32_t g = glyphCodePoint(static_cast<std::uint8_t>(b));
+        check(g < 0x10000, "a glyph beyond the first plane");
+        glyphs[g] = true;
+    }
+}
+
+NUMERION_UNINSTRUMENTED bool isGlyph(char32_t codePoint) {
+    return codePoint < 0x10000 && glyphs[codePoint];
 }
 
 // Index just past the escape sequence at out[i]: a CSI sequence or a two-byte one. Anything
 // else (a string sequence, a sequence cut off) is not what the renderer writes.
-std::size_t skipEscape(std::string_view out, std::size_t i) {
-    check(i + 1 < out.size(), "an escape sequence is cut off");
+NUMERION_UNINSTRUMENTED std::size_t skipEscape(const unsigned char* out, std::size_t size,
+                                               std::size_t i) {
+    check(i + 1 < size, "an escape sequence is cut off");
     std::size_t j = i + 1;
     if (out[j] != '[') {
-        const auto b = static_cast<std::uint8_t>(out[j]);
-        check(b >= 0x30 && b <= 0x7e &&
-                  std::string_view("P]X^_").find(out[j]) == std::string_view::npos,
+        const unsigned char b = out[j];
+        check(b >= 0x30 && b <= 0x7e && b != 'P' && b != ']' && b != 'X' && b != '^' && b != '_',
               "an escape sequence the renderer does not write");
         return j + 1;
     }
     ++j;
-    while (j < out.size() && out[j] >= 0x30 && out[j] <= 0x3f)
+    while (j < size && out[j] >= 0x30 && out[j] <= 0x3f)
         ++j;
-    while (j < out.size() && out[j] >= 0x20 && out[j] <= 0x2f)
+    while (j < size && out[j] >= 0x20 && out[j] <= 0x2f)
         ++j;
-    check(j < out.size() && out[j] >= 0x40 && out[j] <= 0x7e, "a CSI sequence without its end");
+    check(j < size && out[j] >= 0x40 && out[j] <= 0x7e, "a CSI sequence without its end");
     return j + 1;
 }
 
 // What the renderer sent: escape sequences, and between them glyphs only. No C0 or C1 control,
 // no DEL, and on a terminal without UTF-8 nothing but printable ASCII.
-void checkTerminalBytes(std::string_view out, bool utf8) {
+NUMERION_UNINSTRUMENTED void checkTerminalBytes(const unsigned char* out, std::size_t size,
+                                                bool utf8) {
     std::size_t i = 0;
-    while (i < out.size()) {
-        const auto b = static_cast<std::uint8_t>(out[i]);
+    while (i < size) {
+        const unsigned char b = out[i];
         if (b == 0x1b) {
-            i = skipEscape(out, i);
+            i = skipEscape(out, size, i);
             continue;
         }
         check(b >= 0x20 && b != 0x7f, "a C0 control byte reached the terminal");
@@ -86,10 +95,10 @@ void checkTerminalBytes(std::string_view out, bool utf8) {
         }
         check(utf8, "a byte above 127 reached a terminal without UTF-8");
         const int length = b >= 0xf0 ? 4 : b >= 0xe0 ? 3 : b >= 0xc0 ? 2 : 0;
-        check(length > 0 && i + static_cast<std::size_t>(length) <= out.size(), "broken UTF-8");
+        check(length > 0 && i + static_cast<std::size_t>(length) <= size, "broken UTF-8");
         char32_t codePoint = b & (0x7f >> length);
         for (int k = 1; k < length; ++k) {
-            const auto c = static_cast<std::uint8_t>(out[i + static_cast<std::size_t>(k)]);
+            const unsigned char c = out[i + static_cast<std::size_t>(k)];
             check((c & 0xc0) == 0x80, "broken UTF-8");
             codePoint = (codePoint << 6) | (c & 0x3f);
         }
@@ -105,7 +114,8 @@ struct TerminalCheck {
     void frame(const Picture& picture) {
         bytes.clear();
         renderer.render(picture, bytes);
-        checkTerminalBytes(bytes, utf8);
+        checkTerminalBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                           utf8);
     }
     Renderer renderer;
     bool utf8;
@@ -168,12 +178,6 @@ const std::vector<std::uint8_t>& fileBytes() {
     ::close(fd);
     return bytes;
 }
-
-// The helpers that read whole screens cell by cell are built without sanitizers and coverage,
-// like the screen model itself (fuzz/CMakeLists.txt): instrumenting their 2800 reads a frame
-// would cost more than everything else a file takes. They call no inline accessor, which
-// would stay an instrumented call here, only the model's own cell().
-#define NUMERION_UNINSTRUMENTED __attribute__((no_sanitize("address", "undefined", "coverage")))
 
 NUMERION_UNINSTRUMENTED void copyScreen(const TextConsole& screen, Picture& picture) {
     Cell* cells = picture.cells.data();
@@ -324,7 +328,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::array<RandomGenerator, 5> styles = styleGenerators();
-    static const bool glyphsChecked = (checkEveryCellByteIsAGlyph(), true);
+    static const bool glyphsChecked = (learnGlyphs(), checkEveryCellByteIsAGlyph(), true);
     (void)glyphsChecked;
     writeFile(data, size);
 
@@ -341,10 +345,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Both printed styles run for every file. They show the same pages (one pauses between
     // rows), so the renderers check a page of the second only where it differs from the first.
     // The two sliding styles print the same row texts at the same places, only in another
-    // order, and cost 780 waits a page, twenty times a printed style: one of them is drawn for
-    // one file in kSlideEvery, both chosen by the file's bytes, so both are fuzzed and a crash
-    // repeats.
-    constexpr std::uint32_t kSlideEvery = 8;
+    // order, with 780 waits a page: one pass costs about five times all the rest of a file.
+    // One of them is drawn for one file in kSlideEvery, both chosen by the file's bytes, so
+    // both are fuzzed and a crash repeats.
+    constexpr std::uint32_t kSlideEvery = 16;
     std::uint32_t hash = 2166136261U;
     for (std::size_t i = 0; i < size; ++i)
         hash = (hash ^ data[i]) * 16777619U;
