@@ -264,12 +264,12 @@ void checkEveryCellByteIsAGlyph() {
 // The final frame of each page of a pass through the list.
 using PageFrames = std::array<Picture, 10>;
 
-// Pages through the list in the style the seeded generator gives. Each page's final frame goes to shown,
-// and through the renderers unless it is the frame that same page had in the pass given as
+// Pages through the list in the style the seeded generator gives. Each page's final frame goes to
+// shown, and through the renderers unless it is the frame that same page had in the pass given as
 // seen: the renderers have checked that frame already.
 void showEveryPage(VirtualPlatform& platform, const HighscoreTable& table,
-                   const RandomGenerator& seeded,
-                   Terminals& terminals, PageFrames& shown, const PageFrames* seen) {
+                   const RandomGenerator& seeded, Terminals& terminals, PageFrames& shown,
+                   const PageFrames* seen) {
     platform.random = seeded;
     platform.setDeadline(platform.nowMs() + 60.0 * 60 * 1000);
     int passes = 0;
@@ -377,8 +377,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(saved.size() == (size > image.size() ? size : image.size()),
               "the save changed the file's length");
         check(std::equal(image.begin(), image.end(), saved.begin()), "the save is not the image");
-        check(std::equal(data + kept, data + size, saved.begin() + static_cast<std::ptrdiff_t>(kept)),
-              "the save lost the file's tail");
+        check(
+            std::equal(data + kept, data + size, saved.begin() + static_cast<std::ptrdiff_t>(kept)),
+            "the save lost the file's tail");
     }
     return 0;
 }
