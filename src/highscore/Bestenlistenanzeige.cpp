@@ -1,6 +1,8 @@
 // The list screen: ten places a page in one of four drawing styles, paged with the arrows.
 
+#include <array>
 #include <string>
+#include <string_view>
 
 #include "console/RunTimeError.h"
 #include "highscore/Bestenliste.h"
@@ -15,6 +17,10 @@ constexpr int kSlideSteps = 78;
 constexpr int kLinePrintedRow = 425;
 constexpr int kLineSlideEachRow = 444;
 constexpr int kLineSlideAllRows = 470;
+// What clears a row of the page before it is drawn: 77 blanks.
+constexpr std::string_view kBlankPlaceRow =
+    "                                                                             ";
+static_assert(kBlankPlaceRow.size() == 77);
 
 enum class Style { OneByOnePaused = 1, OneByOne = 2, SlideEachRow = 3, SlideAllRows = 4 };
 
@@ -67,7 +73,7 @@ void drawPage(Services& io, Style style, const HighscoreTable& highscores, int f
     TextConsole& screen = io.screen;
     for (int row = kFirstPlaceRow; row <= 26; ++row) {
         screen.locate(row, 1);
-        screen.printText(std::string(77, ' '), Ending::LineBreak);
+        screen.printText(kBlankPlaceRow, Ending::LineBreak);
     }
     const int lastPlace = firstPlace + kPlacesPerPage - 1;
     auto rowOf = [firstPlace](int place) { return kFirstPlaceRow + 2 * (place - firstPlace); };
@@ -81,26 +87,30 @@ void drawPage(Services& io, Style style, const HighscoreTable& highscores, int f
                 printZonedRow(screen, place, highscores.at(place, kLinePrintedRow));
             }
             break;
+        // The table does not change while a page slides in: each row's text is built once.
         case Style::SlideEachRow:
-            // The row text is built anew for every print; 780 short strings a page cost
-            // nothing next to the pauses.
             for (int place = firstPlace; place <= lastPlace; ++place) {
+                const std::string text = rowText(place, highscores.at(place, kLineSlideEachRow));
                 for (int start = kSlideSteps; start >= 1; --start) {
-                    printSlideStep(screen, rowOf(place), start,
-                                   rowText(place, highscores.at(place, kLineSlideEachRow)));
+                    printSlideStep(screen, rowOf(place), start, text);
                     pause(io.keys, kSlideStepPauseSeconds);
                 }
             }
             break;
-        case Style::SlideAllRows:
+        case Style::SlideAllRows: {
+            std::array<std::string, kPlacesPerPage> texts;
+            for (int place = firstPlace; place <= lastPlace; ++place)
+                texts[static_cast<std::size_t>(place - firstPlace)] =
+                    rowText(place, highscores.at(place, kLineSlideAllRows));
             for (int start = kSlideSteps; start >= 1; --start) {
                 for (int place = firstPlace; place <= lastPlace; ++place) {
                     printSlideStep(screen, rowOf(place), start,
-                                   rowText(place, highscores.at(place, kLineSlideAllRows)));
+                                   texts[static_cast<std::size_t>(place - firstPlace)]);
                     pause(io.keys, kSlideRowPauseSeconds);
                 }
             }
             break;
+        }
     }
 }
 

@@ -45,10 +45,10 @@ std::string fieldText(const std::array<std::uint8_t, N>& field) {
         text.push_back(static_cast<char>(field[i]));
     return text;
 }
-// The first width - 1 bytes as they stand, zero bytes included.
+// The first width - 1 bytes as they stand, zero bytes included: a view of the field.
 template <std::size_t N>
-std::string fieldBytes(const std::array<std::uint8_t, N>& field) {
-    return std::string(reinterpret_cast<const char*>(field.data()), N - 1);
+std::string_view fieldBytes(const std::array<std::uint8_t, N>& field) {
+    return std::string_view(reinterpret_cast<const char*>(field.data()), N - 1);
 }
 
 class HighscoreTable {

@@ -120,6 +120,10 @@ void VirtualPlatform::whenShown(const std::string& text, std::function<void()> a
 }
 
 void VirtualPlatform::beforeWait() {
+    if (screenWatches_.empty()) {
+        if (waitHook_) waitHook_(nowMs_);
+        return;
+    }
     // Only the watches set before this wait are checked; those an action sets wait for the
     // next one, so an action that watches again for the same text cannot loop here.
     std::vector<std::pair<std::string, std::function<void()>>> watches;
