@@ -1,21 +1,3 @@
-# Cross build for Windows (i686) with Debian's mingw-w64 compilers. The -posix flavour is the
-# one whose std::thread and std::mutex work.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Self-contained programs: the C++ runtime, libgcc and winpthreads linked in, so nothing but
-# system DLLs is needed beside the exe.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# Test programs run under wine, through a wrapper that keeps wine quiet and offline.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/windows/wine-run.sh)
+# The 32-bit Windows build.
+set(NUMERION_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
