@@ -64,6 +64,9 @@ file -b "$game" | grep -q 'not stripped' && fail "the game is not stripped"
 gzip -t "$work/root/usr/share/man/man6/numerion.6.gz" || fail "the manual page is no gzip file"
 zcat "$work/root/usr/share/man/man6/numerion.6.gz" | grep -q "^\.TH NUMERION 6 .*\"numerion $version\"" ||
     fail "the manual page does not carry version $version"
+# groff names every macro or escape it cannot make sense of; the page must give it none.
+warnings="$(zcat "$work/root/usr/share/man/man6/numerion.6.gz" | groff -ww -man -Tutf8 -z 2>&1)"
+[ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
 
 NUMERION_INSTALLED="$game" "$tester" || fail "the packaged game did not reach the menu and end on key 4"
 exit "$failed"
