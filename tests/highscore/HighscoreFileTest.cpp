@@ -96,18 +96,14 @@ TEST(HighscoreDateTime, DayMonthYearAndTimeFromTheLocalClock) {
 class MidnightPlatform : public VirtualPlatform {
   public:
     std::optional<std::tm> localTime() override {
+        // 31.12.1999 23:59:59 in UTC. Broken down by gmtime: emscripten's timegm does not
+        // normalise a 60th second into the next day.
+        const std::time_t at = 946684799 + looks_++;
         std::tm time{};
-        time.tm_year = 1999 - 1900;
-        time.tm_mon = 11;
-        time.tm_mday = 31;
-        time.tm_hour = 23;
-        time.tm_min = 59;
-        time.tm_sec = 59 + looks_++;
-        // Normalises into the next day and year.
 #ifdef _WIN32
-        ::_mkgmtime(&time);
+        ::gmtime_s(&time, &at);
 #else
-        ::timegm(&time);
+        ::gmtime_r(&at, &time);
 #endif
         return time;
     }
