@@ -27,14 +27,12 @@ enum PageEvent : int { kKey = 0, kFocusIn = 1, kFocusOut = 2, kChanged = 3 };
 constexpr int kNumbersPerEvent = 5;
 constexpr int kEventsPerTake = 64;
 
-// The code page 850 byte whose glyph is this character, or -1: typed characters reach the
-// pending keys as the console's bytes (umlauts included).
-std::int32_t codePageByte(std::uint32_t character) {
-    if (character >= 0x20 && character < 0x7F) return static_cast<std::int32_t>(character);
-    for (int byte = 0x80; byte <= 0xFF; ++byte) {
-        if (glyphCodePoint(static_cast<std::uint8_t>(byte)) == character) return byte;
-    }
-    return InputEvent::kNoCode;
+// A typed character as the console's byte (umlauts included), or none (0: it typed nothing).
+std::int32_t typedByte(int character) {
+    if (character < 0x20) return InputEvent::kNoCode;
+    const std::optional<std::uint8_t> byte =
+        cp850FromUnicode(static_cast<std::uint32_t>(character));
+    return byte ? *byte : InputEvent::kNoCode;
 }
 
 }  // namespace
@@ -76,7 +74,7 @@ std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
                         event.key = static_cast<Key>(e[2]);
                     // A key code the page knows (Enter, the extended keys), else a typed
                     // character, else none.
-                    event.code = e[3] >= 0 ? e[3] : codePageByte(static_cast<std::uint32_t>(e[4]));
+                    event.code = e[3] >= 0 ? e[3] : typedByte(e[4]);
                     break;
                 case kFocusIn:
                     event.type = InputEvent::Type::FocusIn;
