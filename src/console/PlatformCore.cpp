@@ -65,7 +65,7 @@ void PlatformCore::presentOrHold() {
         waitAndHandle(-1);
     } while (!backend_.present());
     discardKeys_ = false;
-    if (held_.mode() == HeldKeys::Mode::Inferred) held_.clear();
+    held_.dropPresses();
     heldOffsetMs_ += backend_.monotonicMs() - start;
 }
 
