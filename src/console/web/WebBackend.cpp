@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/Glyphs.h"
+#include "console/Palette.h"
 
 namespace numerion {
 
@@ -23,7 +24,7 @@ constexpr const char* kKeyCodes[] = {
 static_assert(std::size(kKeyCodes) == static_cast<std::size_t>(Key::Count));
 
 // Event kinds and actions as page.js queues them, five numbers per event.
-enum PageEvent : int { kKey = 0, kFocusIn = 1, kFocusOut = 2, kChanged = 3 };
+enum PageEvent : int { kKey = 0, kFocusIn = 1, kFocusOut = 2, kChanged = 3, kReleased = 4 };
 constexpr int kNumbersPerEvent = 5;
 constexpr int kEventsPerTake = 64;
 
@@ -42,7 +43,10 @@ EM_JS(void, numerion_set_key_names, (const char* names),
       { Module.numerionPage.setKeyNames(UTF8ToString(names)); });
 EM_JS(int, numerion_take_events, (int* out, int max),
       { return Module.numerionPage.takeEvents(out, max); });
+EM_JS(void, numerion_set_palette, (const std::uint32_t* colours),
+      { Module.numerionPage.setPalette(colours); });
 EM_ASYNC_JS(void, numerion_wait, (double ms), { await Module.numerionPage.wait(ms); });
+EM_JS(int, numerion_hold, (double ms), { return Module.numerionPage.hold(ms) ? 1 : 0; });
 EM_JS(int, numerion_visible, (), { return Module.numerionPage.visible() ? 1 : 0; });
 EM_JS(void, numerion_present, (const std::uint32_t* glyphs, const std::uint16_t* attrs, int cursor),
       { Module.numerionPage.present(glyphs, attrs, cursor); });
@@ -56,6 +60,7 @@ WebBackend::WebBackend(const TextConsole& model) : model_(model) {
         names += name;
     }
     numerion_set_key_names(names.c_str());
+    numerion_set_palette(kPalette.data());
 }
 
 std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
@@ -82,6 +87,9 @@ std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
                 case kFocusOut:
                     event.type = InputEvent::Type::FocusOut;
                     break;
+                case kReleased:
+                    event.type = InputEvent::Type::KeysReleased;
+                    break;
                 default:
                     // Shown or hidden: the core presents afresh, and holds or goes on.
                     event.type = InputEvent::Type::Resized;
@@ -96,6 +104,9 @@ std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
 
 void WebBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& out) {
     if (takeEvents(out) > 0 || timeoutMs == 0) return;
+    // A wait too short for the browser's timers (the list's sliding pauses) is held on the
+    // clock, between the browser's turns; no event can come while it is held.
+    if (timeoutMs > 0 && numerion_hold(timeoutMs) != 0) return;
     // Only events that come after this point wake the wait: those before are taken above.
     numerion_wait(timeoutMs < 0 ? -1.0 : timeoutMs);
     takeEvents(out);
