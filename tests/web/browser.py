@@ -93,6 +93,13 @@ class Browser:
                 return message.get("result", {})
             if "method" in message:
                 self.pending_events.append(message)
+                # Leaving a game or the name entry asks first; a navigation of the driver
+                # always goes (the question itself is tested with a synthetic event).
+                if message["method"] == "Page.javascriptDialogOpening" and \
+                        message["params"].get("type") == "beforeunload":
+                    self.next_id += 1
+                    self.ws.send(json.dumps({"id": self.next_id, "method": "Page.handleJavaScriptDialog",
+                                             "params": {"accept": True}}))
 
     def wait_event(self, method, timeout=30):
         deadline = time.monotonic() + timeout
