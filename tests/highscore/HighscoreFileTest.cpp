@@ -3,9 +3,13 @@
 #include <sys/stat.h>
 #ifndef _WIN32
 #include <grp.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
+#include <algorithm>
 #include <filesystem>
 #include <numeric>
 
@@ -179,9 +183,12 @@ TEST_F(HighscoreFile, ALongFileKeepsItsTailWhenSaved) {
     initHighscoreFile(table, platform.keys);
     EXPECT_EQ(imageBytes(table), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4400));
 
-    table.at(1).points = 123456;
-    storeText(table.at(1).name, "NEU");
-    saveHighscoreFile(table);
+    saveHighscoreFile(table, [](HighscoreTable& now) {
+        now.at(1).points = 123456;
+        storeText(now.at(1).name, "NEU");
+        return true;
+    });
+    EXPECT_EQ(table.at(1).points, 123456);
     const auto saved = readFileBytes();
     ASSERT_EQ(saved.size(), 5000U);
     EXPECT_EQ(std::vector<std::uint8_t>(saved.begin(), saved.begin() + 4400), imageBytes(table));
@@ -189,16 +196,36 @@ TEST_F(HighscoreFile, ALongFileKeepsItsTailWhenSaved) {
               std::vector<std::uint8_t>(bytes.begin() + 4400, bytes.end()));
 }
 
-TEST_F(HighscoreFile, ASaveWritesTheWholeImageOverAShortFileAndCreatesAVanishedOne) {
+// A save changes the table as the file holds it when the save begins, not as it was loaded;
+// a file deleted meanwhile is made again from the table in memory.
+TEST_F(HighscoreFile, ASaveChangesTheFileAsItIsNowAndMakesAVanishedOneAgain) {
     writeFileBytes(std::vector<std::uint8_t>(10, 0xEE));
     initHighscoreFile(table, platform.keys);
-    table.at(2).points = 9;
-    saveHighscoreFile(table);
-    EXPECT_EQ(readFileBytes(), imageBytes(table));
+    const HighscoreTable other = testing::tableWithPoints({50, 40});
+    writeFileBytes(imageBytes(other));
+    saveHighscoreFile(table, [](HighscoreTable& now) {
+        now.at(3).points = 30;
+        return true;
+    });
+    HighscoreTable expected = other;
+    expected.at(3).points = 30;
+    EXPECT_EQ(imageBytes(table), imageBytes(expected));
+    EXPECT_EQ(readFileBytes(), imageBytes(expected));
+
+    // A change that is not to be saved writes nothing, and the table is the file's.
+    writeFileBytes(std::vector<std::uint8_t>(20, 0x11));
+    saveHighscoreFile(table, [](HighscoreTable&) { return false; });
+    EXPECT_EQ(table.at(1).points, 0x11111111);
+    EXPECT_EQ(table.at(100).points, 0);
+    EXPECT_EQ(readFileBytes(), std::vector<std::uint8_t>(20, 0x11));
 
     std::filesystem::remove(kHighscoreFileName);
-    table.at(1).points = 3;
-    saveHighscoreFile(table);
+    saveHighscoreFile(table, [](HighscoreTable& now) {
+        now.at(100).points = 3;
+        return true;
+    });
+    EXPECT_EQ(table.at(1).points, 0x11111111);
+    EXPECT_EQ(table.at(100).points, 3);
     EXPECT_EQ(readFileBytes(), imageBytes(table));
 }
 
@@ -206,14 +233,36 @@ TEST_F(HighscoreFile, ADirectoryOfThatNameIsAFileNotFoundAtStartUp) {
     std::filesystem::create_directory(kHighscoreFileName);
     EXPECT_EXIT(initHighscoreFile(table, platform.keys), ::testing::ExitedWithCode(2),
                 fatalReport(2, "file not found", 41));
+#ifndef _WIN32
+    // A FIFO neither blocks the start-up nor is taken for a missing file.
+    std::filesystem::remove(kHighscoreFileName);
+    ASSERT_EQ(::mkfifo(kHighscoreFileName, 0666), 0);
+    EXPECT_EXIT(initHighscoreFile(table, platform.keys), ::testing::ExitedWithCode(2),
+                fatalReport(2, "file not found", 41));
+    EXPECT_EQ(std::filesystem::status(kHighscoreFileName).type(), std::filesystem::file_type::fifo);
+#endif
+}
+
+bool saveAnything(HighscoreTable& now) {
+    now.at(1).points += 1;
+    return true;
 }
 
 TEST_F(HighscoreFile, ADirectoryInPlaceOfTheFileFailsTheSaveAtItsOpen) {
     initHighscoreFile(table, platform.keys);
     std::filesystem::remove(kHighscoreFileName);
     std::filesystem::create_directory(kHighscoreFileName);
-    EXPECT_EXIT(saveHighscoreFile(table), ::testing::ExitedWithCode(2),
+    EXPECT_EXIT(saveHighscoreFile(table, saveAnything), ::testing::ExitedWithCode(2),
                 fatalReport(2, "file not found", 338));
+}
+
+// What the directory holds: a failed save or creation leaves nothing behind.
+std::vector<std::string> namesIn(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Drops root rights in the dying child, so file permissions really apply (CI runs as root).
@@ -227,30 +276,120 @@ void becomeNobody() {
 #endif
 }
 
+// Whether a new file could stand beside it or not, the file is not replaced.
 TEST_F(HighscoreFile, AFileThatCanOnlyBeReadLoadsAndThenFailsAtTheWriteOfTheSave) {
+    namespace fs = std::filesystem;
     HighscoreTable original = testing::tableWithPoints({900, 800, 700});
     const auto bytes = imageBytes(original);
     writeFileBytes(bytes);
-    std::filesystem::permissions(kHighscoreFileName, std::filesystem::perms::owner_read |
-                                                         std::filesystem::perms::group_read |
-                                                         std::filesystem::perms::others_read);
-    // The directory must be enterable but not writable for the unprivileged child.
-    std::filesystem::permissions(
-        dir.path(), std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                        std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
-                        std::filesystem::perms::others_exec);
+    fs::permissions(kHighscoreFileName,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // The directory must be enterable for the unprivileged child, and writable or not.
+    for (const fs::perms directory :
+         {fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+              fs::perms::others_read | fs::perms::others_exec,
+          fs::perms::all}) {
+        SCOPED_TRACE(static_cast<int>(directory));
+        fs::permissions(dir.path(), directory);
+        EXPECT_EXIT(
+            {
+                becomeNobody();
+                initHighscoreFile(table, platform.keys);
+                if (table.at(1).points != 900 || table.at(3).points != 700) std::_Exit(101);
+                saveHighscoreFile(table, saveAnything);
+                std::_Exit(0);
+            },
+            ::testing::ExitedWithCode(3), fatalReport(3, "file I/O error", 339));
+        EXPECT_EQ(readFileBytes(), bytes);
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{kHighscoreFileName});
+    }
+}
+
+#ifndef _WIN32
+// The new table replaces the file the name leads to, with its mode, and a name that is a
+// symbolic link stays one; a file with more than one name (a hard link) is written in place,
+// so that every name shows the save.
+TEST_F(HighscoreFile, ASaveKeepsTheFilesModeItsSymbolicLinkAndItsOtherNames) {
+    namespace fs = std::filesystem;
+    testing::TempDir elsewhere;
+    const fs::path target = elsewhere.path() / "liste.rnk";
+    writeFileBytes(imageBytes(testing::tableWithPoints({10})), target.string());
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A relative link to an absolute one.
+    fs::create_directory("sub");
+    fs::create_symlink(target, "sub/liste");
+    fs::create_symlink("sub/liste", kHighscoreFileName);
+    initHighscoreFile(table, platform.keys);
+    saveHighscoreFile(table, saveAnything);
+    EXPECT_EQ(table.at(1).points, 11);
+    EXPECT_TRUE(fs::is_symlink(kHighscoreFileName));
+    EXPECT_TRUE(fs::is_symlink("sub/liste"));
+    EXPECT_EQ(readFileBytes(target.string()), imageBytes(table));
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(namesIn(elsewhere.path()), std::vector<std::string>{"liste.rnk"});
+
+    fs::remove(kHighscoreFileName);
+    fs::create_hard_link(target, kHighscoreFileName);
+    saveHighscoreFile(table, saveAnything);
+    EXPECT_EQ(readFileBytes(target.string()), imageBytes(table));
+    EXPECT_EQ(fs::hard_link_count(target), 2U);
+    EXPECT_EQ(table.at(1).points, 12);
+}
+
+// No new file can be made in a directory that may not be written to: a file that may be
+// written is then written in place, under its lock, as before.
+TEST_F(HighscoreFile, AWritableFileInADirectoryThatIsNotIsSavedInPlace) {
+    namespace fs = std::filesystem;
+    writeFileBytes(imageBytes(testing::tableWithPoints({10})));
+    fs::permissions(kHighscoreFileName, fs::perms::owner_read | fs::perms::owner_write |
+                                            fs::perms::group_read | fs::perms::group_write |
+                                            fs::perms::others_read | fs::perms::others_write);
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
     EXPECT_EXIT(
         {
             becomeNobody();
             initHighscoreFile(table, platform.keys);
-            if (table.at(1).points != 900 || table.at(3).points != 700) std::_Exit(101);
-            table.at(1).points = 1;
-            saveHighscoreFile(table);
-            std::_Exit(0);
+            saveHighscoreFile(table, saveAnything);
+            std::_Exit(readFileBytes() == imageBytes(table) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    HighscoreTable expected = testing::tableWithPoints({11});
+    EXPECT_EQ(readFileBytes(), imageBytes(expected));
+}
+
+// A file size limit stands in for a full disk: the new table cannot be written, and the file
+// stays as it was, or where none was, none is left.
+TEST_F(HighscoreFile, AFullDiskFailsTheSaveAndTheCreationAtTheirWriteAndLeavesNoTrace) {
+    const auto fillDisk = [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{2048, 2048};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const auto bytes = imageBytes(testing::tableWithPoints({900}));
+    writeFileBytes(bytes);
+    EXPECT_EXIT(
+        {
+            initHighscoreFile(table, platform.keys);
+            fillDisk();
+            saveHighscoreFile(table, saveAnything);
         },
         ::testing::ExitedWithCode(3), fatalReport(3, "file I/O error", 339));
     EXPECT_EQ(readFileBytes(), bytes);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{kHighscoreFileName});
+
+    std::filesystem::remove(kHighscoreFileName);
+    EXPECT_EXIT(
+        {
+            fillDisk();
+            initHighscoreFile(table, platform.keys);
+        },
+        ::testing::ExitedWithCode(3), fatalReport(3, "file I/O error", 42));
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{});
 }
+#endif
 
 TEST_F(HighscoreFile, AFileThatCannotBeReadIsRecreatedOrFailsAtTheCreatingOpen) {
 #ifdef _WIN32
