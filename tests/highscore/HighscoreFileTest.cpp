@@ -1,18 +1,33 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #endif
+#ifdef __linux__
+#include <sys/ptrace.h>
+#endif
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <numeric>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTable.h"
 #include "highscore/HighscoreTestSupport.h"
 #include "support/LocalTime.h"
@@ -305,6 +320,114 @@ TEST_F(HighscoreFile, AFileThatCanOnlyBeReadLoadsAndThenFailsAtTheWriteOfTheSave
     }
 }
 
+// --- many games at once ---
+
+#ifdef _WIN32
+#define popen _popen
+#define pclose _pclose
+#endif
+
+std::filesystem::path besideThisProgram(const char* name) {
+#ifdef _WIN32
+    std::array<wchar_t, MAX_PATH> self{};
+    ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    return std::filesystem::path(self.data()).parent_path() / name;
+#else
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / name;
+#endif
+}
+
+// A table as the game writes it: 4400 bytes, points never rising, every name a worker's or the
+// default one. A save seen half done would show as anything else.
+bool wholeTable(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() != HighscoreTable::Image{}.size()) return false;
+    HighscoreTable seen;
+    seen.loadImage(bytes);
+    for (int place = 1; place <= 100; ++place) {
+        const std::string name = fieldText(seen.at(place).name);
+        if (name != "===============" && name.rfind('W', 0) != 0) return false;
+        if (place > 1 && seen.at(place).points > seen.at(place - 1).points) return false;
+    }
+    return true;
+}
+
+struct SavedResult {
+    std::int32_t points = 0;
+    std::string name;
+    int place = 101;
+};
+
+// Processes of their own, each loading the list once and then saving result after result
+// through the game's save, all at once into one file, while this one reads the file as another
+// game's start-up would. Every result a save entered is in the file at the end unless a hundred
+// better ones pushed it out, no result the list had outgrown is, and every look at the file
+// finds a whole table.
+TEST(HighscoreRace, ProcessesSavingAtOnceKeepEveryResultTheTopHundredHasRoomFor) {
+    constexpr int kWorkers = 8;
+    constexpr int kMilliseconds = 2000;
+    TempWorkingDir dir;
+    const std::filesystem::path worker = besideThisProgram(NUMERION_SAVE_WORKER);
+    std::vector<FILE*> workers;
+    const auto start = std::chrono::steady_clock::now();
+    for (int w = 0; w < kWorkers; ++w) {
+        std::string command = "\"" + worker.string() + "\" \"" + dir.path().string() + "\" " +
+                              std::to_string(w) + " " + std::to_string(kMilliseconds);
+#ifdef _WIN32
+        command = "\"" + command + "\"";  // cmd takes the outer quotes off
+#endif
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr) << command;
+        workers.push_back(pipe);
+    }
+    int looks = 0;
+    int broken = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kMilliseconds)) {
+        const auto bytes = readFileBytes();
+        if (bytes.empty()) continue;  // not made yet
+        ++looks;
+        if (!wholeTable(bytes)) ++broken;
+        // Leaves the workers' renames a moment (Windows refuses them while the file is open).
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::vector<SavedResult> entered;
+    std::vector<SavedResult> tooLate;
+    for (FILE* pipe : workers) {
+        std::array<char, 128> line{};
+        while (std::fgets(line.data(), static_cast<int>(line.size()), pipe) != nullptr) {
+            SavedResult result;
+            std::array<char, 32> name{};
+            ASSERT_EQ(
+                std::sscanf(line.data(), "%d %31s %d", &result.points, name.data(), &result.place),
+                3)
+                << line.data();
+            result.name = name.data();
+            (result.place <= 100 ? entered : tooLate).push_back(result);
+        }
+        EXPECT_EQ(pclose(pipe), 0);
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    std::printf(
+        "[ race     ] %d processes, %zu saves in %.1f s (%zu entered, %zu too late), "
+        "%d looks at the file, %d not a whole table\n",
+        kWorkers, entered.size() + tooLate.size(), took.count(), entered.size(), tooLate.size(),
+        looks, broken);
+    EXPECT_EQ(broken, 0);
+    EXPECT_GT(looks, 0);
+    ASSERT_GT(entered.size(), 100U) << "too few saves to fill the list";
+
+    std::sort(entered.begin(), entered.end(),
+              [](const SavedResult& x, const SavedResult& y) { return x.points > y.points; });
+    HighscoreTable final;
+    final.loadImage(readFileBytes());
+    for (int place = 1; place <= 100; ++place) {
+        const SavedResult& want = entered[static_cast<std::size_t>(place - 1)];
+        EXPECT_EQ(final.at(place).points, want.points) << place;
+        EXPECT_EQ(fieldText(final.at(place).name), want.name) << place;
+    }
+    for (const SavedResult& late : tooLate)
+        EXPECT_LT(late.points, final.at(100).points) << late.name;
+}
+
 #ifndef _WIN32
 // The new table replaces the file the name leads to, with its mode, and a name that is a
 // symbolic link stays one; a file with more than one name (a hard link) is written in place,
@@ -405,6 +528,84 @@ TEST_F(HighscoreFile, AFileThatCannotBeReadIsRecreatedOrFailsAtTheCreatingOpen) 
         },
         ::testing::ExitedWithCode(2), fatalReport(2, "file not found", 41));
 }
+
+#ifdef __linux__
+// Runs work in a child under ptrace, which stops it before and after every system call, and
+// ends it with SIGKILL at stop number `at`: a crash between any two steps. Returns the number of
+// stops the child made, or -1 where ptrace is not allowed.
+int killedAfter(int at, const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) std::_Exit(77);
+        ::raise(SIGSTOP);
+        work();
+        std::_Exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status)) return -1;
+    ::ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    for (int stops = 0;; ++stops) {
+        if (stops == at) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return stops;
+        }
+        ::ptrace(PTRACE_SYSCALL, child, nullptr, nullptr);
+        ::waitpid(child, &status, 0);
+        if (WIFEXITED(status) || WIFSIGNALED(status)) return stops;
+    }
+}
+
+// A crash at any moment of a save or of the start-up's creation leaves the old table or the
+// new one, whole (for the creation: no file, or the new one).
+TEST_F(HighscoreFile, ASaveOrCreationKilledAtAnyMomentLeavesTheOldOrTheNewTable) {
+    namespace fs = std::filesystem;
+    const HighscoreTable known = testing::tableWithPoints({30, 20, 10});
+    const auto before = imageBytes(known);
+    HighscoreTable saved = known;
+    std::int32_t place = 101;
+    insertResult(saved, 25, "KILLED", "01.01.2026 - 00:00:00", place);
+    const auto after = imageBytes(saved);
+    const std::function<void()> save = [&known] {
+        HighscoreTable mine = known;
+        std::int32_t newPlace = 101;
+        saveResult(mine, 25, "KILLED", "01.01.2026 - 00:00:00", newPlace);
+    };
+    const std::function<void()> create = [this] { initHighscoreFile(table, platform.keys); };
+    initHighscoreFile(table, platform.keys);
+    const auto created = readFileBytes();
+
+    int points = 0;
+    int leftBehind = 0;
+    for (const bool creating : {false, true}) {
+        SCOPED_TRACE(creating ? "creating" : "saving");
+        const auto run = [&](int at) {
+            for (const auto& entry : fs::directory_iterator(dir.path()))
+                fs::remove(entry.path());
+            if (!creating) writeFileBytes(before);
+            return killedAfter(at, creating ? create : save);
+        };
+        const int stops = run(std::numeric_limits<int>::max());
+        if (stops < 0) GTEST_SKIP() << "ptrace is not allowed here";
+        EXPECT_EQ(readFileBytes(), creating ? created : after) << "the run to the end";
+        for (int at = 0; at < stops; ++at) {
+            run(at);
+            const auto bytes = readFileBytes();
+            if (creating) {
+                EXPECT_TRUE(!fs::exists(kHighscoreFileName) || bytes == created) << at;
+            } else {
+                EXPECT_TRUE(bytes == before || bytes == after) << at;
+            }
+            leftBehind += static_cast<int>(namesIn(dir.path()).size()) -
+                          (fs::exists(kHighscoreFileName) ? 1 : 0);
+            ++points;
+        }
+    }
+    std::printf("[ crash    ] %d kill points, %d of them left a temporary file behind\n", points,
+                leftBehind);
+}
+#endif
 
 }  // namespace
 }  // namespace numerion

@@ -69,12 +69,39 @@ void lockFile(int fd) {
     }
 }
 
-// A file of its own beside path, hidden and made afresh (O_EXCL), so no other program's file
-// is ever taken: ".Highscore.rnk-<pid>-<n>".
-int makeBeside(const std::string& path, mode_t mode, std::string& made) {
+// Linux makes a file without a name in a directory (O_TMPFILE), which a crash leaves nothing
+// of; it takes a name through /proc only as it takes the file's place.
+constexpr const char* kUnnamed = "/proc/self/fd/";
+
+bool unnamed(const std::string& made) {
+    return made.rfind(kUnnamed, 0) == 0;
+}
+
+// Links the file made (named or not) to a new name; false with errno.
+bool linkTo(const std::string& made, const std::string& name) {
+    return ::linkat(AT_FDCWD, made.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+std::string hiddenPrefix(const std::string& path) {
     const std::string directory = directoryOf(path);
-    const std::string prefix =
-        directory + "." + path.substr(directory.size()) + "-" + std::to_string(::getpid()) + "-";
+    return directory + "." + path.substr(directory.size()) + "-" + std::to_string(::getpid()) + "-";
+}
+
+// A file of its own beside path: unnamed where the system can, else hidden and made afresh
+// (O_EXCL), so no other program's file is ever taken: ".Highscore.rnk-<pid>-<n>".
+int makeBeside(const std::string& path, mode_t mode, std::string& made) {
+#if defined(__linux__) && defined(O_TMPFILE)
+    if (::access(kUnnamed, X_OK) == 0) {
+        const std::string directory = directoryOf(path);
+        const int fd =
+            attempt(directory.empty() ? "." : directory.c_str(), O_RDWR | O_TMPFILE, mode);
+        if (fd >= 0) {
+            made = kUnnamed + std::to_string(fd);
+            return fd;
+        }
+    }
+#endif
+    const std::string prefix = hiddenPrefix(path);
     for (int n = 0; n < 100; ++n) {
         made = prefix + std::to_string(n);
         const int fd = attempt(made.c_str(), O_RDWR | O_CREAT | O_EXCL, mode);
@@ -85,9 +112,26 @@ int makeBeside(const std::string& path, mode_t mode, std::string& made) {
     return -1;
 }
 
+// An unnamed file's hidden name beside path, for the rename over it.
+bool nameBeside(std::string& made, const std::string& path) {
+    const std::string prefix = hiddenPrefix(path);
+    for (int n = 0; n < 100; ++n) {
+        if (linkTo(made, prefix + std::to_string(n))) {
+            made = prefix + std::to_string(n);
+            return true;
+        }
+        if (errno != EEXIST) break;
+    }
+    return false;
+}
+
+void removeName(const std::string& made) {
+    if (!unnamed(made)) ::unlink(made.c_str());
+}
+
 void discard(int fd, std::string& made) {
     ::close(fd);
-    ::unlink(made.c_str());
+    removeName(made);
     made.clear();
 }
 
@@ -180,18 +224,20 @@ void dropStaged(std::intptr_t& staged, std::string& made) {
 }
 
 // The synced copy takes the file's name: over the old file, or as a new one that never
-// replaces a file another program made meanwhile (link refuses).
+// replaces a file another program made meanwhile (a link refuses).
 FileStore::Commit putInPlace(int staged, std::string& made, const std::string& path, bool fresh) {
     if (!syncFile(staged)) return FileStore::Commit::Failed;
     if (fresh) {
-        if (::link(made.c_str(), path.c_str()) == 0) {
-            ::unlink(made.c_str());
+        if (linkTo(made, path)) {
+            removeName(made);
         } else if (errno == EEXIST) {
             return FileStore::Commit::Raced;
-        } else if (!linksUnsupported(errno) || ::rename(made.c_str(), path.c_str()) != 0) {
+        } else if (unnamed(made) || !linksUnsupported(errno) ||
+                   ::rename(made.c_str(), path.c_str()) != 0) {
             return FileStore::Commit::Failed;
         }
-    } else if (::rename(made.c_str(), path.c_str()) != 0) {
+    } else if ((unnamed(made) && !nameBeside(made, path)) ||
+               ::rename(made.c_str(), path.c_str()) != 0) {
         return FileStore::Commit::Failed;
     }
     made.clear();  // the file itself now
@@ -288,7 +334,7 @@ bool FileStore::close() {
         const bool published = stagedPath_.empty();
         const bool ok = ::close(fdOf(staged_)) == 0 || errno == EINTR;
         if (published) closed = ok;
-        if (!published) ::unlink(stagedPath_.c_str());
+        if (!published) removeName(stagedPath_);
         staged_ = -1;
         stagedPath_.clear();
     }
