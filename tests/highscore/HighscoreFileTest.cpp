@@ -426,6 +426,7 @@ TEST(HighscoreRace, ProcessesSavingAtOnceKeepEveryResultTheTopHundredHasRoomFor)
     }
     for (const SavedResult& late : tooLate)
         EXPECT_LT(late.points, final.at(100).points) << late.name;
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{kHighscoreFileName});
 }
 
 #ifndef _WIN32
