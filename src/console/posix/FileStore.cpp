@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <utility>
 
 #include "console/posix/StoreSync.h"
 
@@ -49,8 +50,9 @@ std::string resolve(const char* name) {
     for (int hops = 0; hops < 40; ++hops) {
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size() - 1);
         if (n <= 0) break;  // no link, or nothing there: the path as it stands
-        const std::string next(target.data(), static_cast<std::size_t>(n));
-        path = next.front() == '/' ? next : directoryOf(path) + next;
+        std::string next = target[0] == '/' ? std::string() : directoryOf(path);
+        next.append(target.data(), static_cast<std::size_t>(n));
+        path = std::move(next);
     }
     return path;
 }
