@@ -60,6 +60,8 @@ TEST_P(FailureE2ETest, AFileSizeLimitMakesCreatingTheHighscoreFileAShortWrite) {
     expectFatalEnd(term, 3,
                    "\nAborting due to runtime error 3 (file I/O error) at line 42 of "
                    "Numerion::()\n\n");
+    // A creation that failed leaves nothing, no file to be loaded as empty places later.
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
 
 TEST_P(FailureE2ETest, CtrlCInTheMenuIsTheInterruptError) {
