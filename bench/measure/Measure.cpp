@@ -48,7 +48,7 @@ constexpr std::string_view kFrameStart = "\x1b[?2026h";
 constexpr std::string_view kFrameEnd = "\x1b[?2026l";
 // Legacy terminals read two presses of one key within 150 ms as a held key.
 constexpr int kTapGapMs = 400;
-constexpr int kCyan = 6;  // the name grid's highlight
+constexpr int kCyan = 37;  // the name grid's highlight, at 256 colours
 constexpr double kIdleSeconds = 10.0;
 
 double msBetween(Clock::time_point from, Clock::time_point to) {
