@@ -34,8 +34,22 @@ void appendNumber(std::string& out, int value) {
     out.append(digits, result.ptr);
 }
 
+int digitCount(int value) {
+    int count = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++count;
+    }
+    return count;
+}
+
+// CSI row ; column H, the column left out where it is the first, CSI H for the home cell.
 void appendPosition(std::string& out, int row, int column) {
     out += "\x1b[";
+    if (row == 1 && column == 1) {
+        out += 'H';
+        return;
+    }
     appendNumber(out, row);
     if (column > 1) {
         out += ';';
@@ -44,17 +58,25 @@ void appendPosition(std::string& out, int row, int column) {
     out += 'H';
 }
 
-bool isBlank(std::uint8_t ch) {
-    return ch == ' ' || ch == 0 || ch == 0xFF;
+std::size_t positionLength(int row, int column) {
+    if (row == 1 && column == 1) return 3;
+    return 3 + static_cast<std::size_t>(digitCount(row)) +
+           (column > 1 ? 1 + static_cast<std::size_t>(digitCount(column)) : 0);
 }
 
-int digitCount(int value) {
-    int count = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++count;
-    }
-    return count;
+// CSI n A/B/C/D, the count left out where it is 1.
+void appendStep(std::string& out, int count, char direction) {
+    out += "\x1b[";
+    if (count > 1) appendNumber(out, count);
+    out += direction;
+}
+
+std::size_t stepLength(int count) {
+    return count > 1 ? 3 + static_cast<std::size_t>(digitCount(count)) : 3;
+}
+
+bool isBlank(std::uint8_t ch) {
+    return ch == ' ' || ch == 0 || ch == 0xFF;
 }
 
 // The nearest colour of the 256-colour cube (16..231) and grey ramp (232..255), which nearly
@@ -288,37 +310,41 @@ void Renderer::moveTo(int row, int column, const Picture& picture, std::string& 
     if (cursorRow_ == row && cursorColumn_ < column) {
         // A few unchanged cells in the pen's colours are cheaper to write again than to skip.
         const int gap = column - cursorColumn_;
-        const std::size_t skip = gap == 1 ? 3 : 3 + static_cast<std::size_t>(digitCount(gap));
         std::size_t rewrite = 0;
-        for (int c = cursorColumn_; c < column && rewrite <= skip; ++c) {
+        for (int c = cursorColumn_; c < column && rewrite <= stepLength(gap); ++c) {
             const Cell& cell = picture.at(row, c);
             if (!(penFor(cell.attr) == pen_)) {
-                rewrite = skip + 1;
+                rewrite = stepLength(gap) + 1;
                 break;
             }
             rewrite += traits_.utf8 ? glyphUtf8(cell.ch).size() : 1;
         }
-        if (rewrite <= skip) {
+        if (rewrite <= stepLength(gap)) {
             for (int c = cursorColumn_; c < column; ++c)
                 putGlyph(picture.at(row, c).ch, out);
         } else {
-            out += "\x1b[";
-            if (gap > 1) appendNumber(out, gap);
-            out += 'C';
+            appendStep(out, gap, 'C');
         }
     } else if (cursorRow_ > 0 && row == cursorRow_ + 1 && column == 1) {
         out += kNextLine;
+    } else if (cursorRow_ > 0 && relativeLength(row, column) < positionLength(row, column)) {
+        // Walking cells: a step up or down and one back is shorter than a position.
+        const int down = row - cursorRow_;
+        const int right = column - cursorColumn_;
+        if (down != 0) appendStep(out, down > 0 ? down : -down, down > 0 ? 'B' : 'A');
+        if (right != 0) appendStep(out, right > 0 ? right : -right, right > 0 ? 'C' : 'D');
     } else {
-        out += "\x1b[";
-        if (row > 1 || column > 1) appendNumber(out, row);
-        if (column > 1) {
-            out += ';';
-            appendNumber(out, column);
-        }
-        out += 'H';
+        appendPosition(out, row, column);
     }
     cursorRow_ = row;
     cursorColumn_ = column;
+}
+
+std::size_t Renderer::relativeLength(int row, int column) const {
+    const int down = row - cursorRow_;
+    const int right = column - cursorColumn_;
+    return (down != 0 ? stepLength(down < 0 ? -down : down) : 0) +
+           (right != 0 ? stepLength(right < 0 ? -right : right) : 0);
 }
 
 void Renderer::setPen(const Pen& pen, std::string& out) {

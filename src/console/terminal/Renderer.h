@@ -116,6 +116,8 @@ class Renderer {
     void drawNotice(std::string& out);
     void drawCursor(const Picture& picture, std::string& out);
     void moveTo(int row, int column, const Picture& picture, std::string& out);
+    // Bytes of the steps from the cursor to the cell.
+    std::size_t relativeLength(int row, int column) const;
     void setPen(const Pen& pen, std::string& out);
     void putGlyph(std::uint8_t ch, std::string& out);
     int shownRows() const;

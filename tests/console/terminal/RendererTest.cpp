@@ -128,6 +128,12 @@ struct MiniTerminal {
                     row = param(0, 1), column = param(1, 1);
                 } else if (!priv && final == 'C') {
                     column += param(0, 1);
+                } else if (!priv && final == 'D') {
+                    column = std::max(1, column - param(0, 1));
+                } else if (!priv && (final == 'A' || final == 'B')) {
+                    row += final == 'B' ? param(0, 1) : -param(0, 1);
+                    ASSERT_GE(row, 1);
+                    ASSERT_LE(row, rows);
                 } else if (!priv && final == 'J' && param(0, 0) == 2) {
                     for (auto& c : cells)
                         c = Shown{" ", fg, bg, false};
