@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -38,6 +39,9 @@ struct ColourDepth {
     const char* colorTerm;
     int colours;  // 1 << 24 for direct colour
 };
+inline void PrintTo(const ColourDepth& depth, std::ostream* out) {
+    *out << depth.name;
+}
 inline constexpr ColourDepth kDepths[] = {
     {"Direct", "xterm-256color", "truecolor", 1 << 24},
     {"Cube256", "xterm-256color", nullptr, 256},
