@@ -9,7 +9,7 @@ set -euo pipefail
 
 game="$(realpath "${1:?usage: xterm_colours.sh <numerion> <xwd_share>}")"
 share="$(realpath "${2:?usage: xterm_colours.sh <numerion> <xwd_share>}")"
-for tool in xterm Xvfb xwd xdotool script fc-list; do
+for tool in xterm Xvfb xwd xdotool fc-list; do
     command -v "$tool" >/dev/null || { echo "xterm colours: $tool is not installed"; exit 77; }
 done
 # The built-in X font has no shade blocks: the walls would not show.
@@ -50,8 +50,8 @@ export DISPLAY=":$(head -n1 "$work/display")"
 # It may name the display a moment before it takes connections.
 waitFor 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb takes no connections"
 
-# xterm as installed: no resources of a user, its default colours; a UTF-8 locale; the game
-# under script(1), whose log tells which screen the game has drawn.
+# xterm as installed: no resources of a user, its default colours; a UTF-8 locale; its log of
+# what the game wrote tells which screen the game has drawn.
 export HOME="$work" XENVIRONMENT=/dev/null LANG=C.UTF-8 LC_ALL=C.UTF-8
 unset COLORTERM XAPPLRESDIR XUSERFILESEARCHPATH
 logHas() { grep -q -- "$1" "$work/log" 2>/dev/null; }
@@ -66,18 +66,18 @@ startGame() {
     mkdir "$work/run"
     printf -v run '%q; echo "$?" > %q' "$game" "$work/status"
     (cd "$work/run" && exec xterm -geometry 80x35 -fa "$font" -fs 8 -class NumerionXterm \
-        -e script -q -f -c "$run" "$work/log") 2>"$work/xterm.log" &
+        -l -lf "$work/log" -e sh -c "$run") 2>"$work/xterm.log" &
     xterm_pid=$!
     waitFor 20 findWindow || fail "no xterm window on $DISPLAY: $(cat "$work/xterm.log")"
     xdotool windowfocus "$window"
     waitFor 30 logHas "4 = Spielende" || fail "no title menu within 30 s"
 }
+# Closes the window: the game gets its hang-up and ends (its status is not written then).
 stopGame() {
     [ ! -s "$work/status" ] || fail "the game ended with status $(cat "$work/status")"
     kill "$xterm_pid"
     wait "$xterm_pid" 2>/dev/null || true
     xterm_pid=""
-    waitFor 10 sh -c '! xdotool search --class NumerionXterm >/dev/null 2>&1' || true
 }
 
 figures=""
