@@ -18,8 +18,10 @@ groups[deb]="@play dpkg-dev file"
 # Benchmarks and `make measure` (which drives the game in a pseudo-terminal through libvterm).
 groups[bench]="@play libbenchmark-dev libvterm-dev"
 # Every test: GoogleTest, the pseudo-terminal harness, tmux for the smoke test, terminfo
-# entries of other terminals, the package test and the manual page check.
-groups[test]="@play @deb @bench libgtest-dev libgmock-dev ncurses-term tmux locales groff-base"
+# entries of other terminals, the package test and the manual page check; xterm on Xvfb with
+# a font that has the shade blocks, window dumps and XTEST keys for the colour test.
+groups[test]="@play @deb @bench libgtest-dev libgmock-dev ncurses-term tmux locales groff-base
+    xterm xvfb x11-apps xdotool fontconfig fonts-dejavu-core"
 # The sanitizer and fuzz builds use clang and its runtime libraries.
 groups[fuzz]="@play clang libclang-rt-14-dev"
 # The browser page (emscripten) and its test in headless chromium over the DevTools protocol.

@@ -280,6 +280,9 @@ void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
                     sequence_.clear();
                 } else if (byte == 'O') {
                     state_ = State::Ss3;
+                } else if (paste_) {
+                    state_ = State::Ground;  // a pasted Escape is no key
+                    ground(byte, out);
                 } else {
                     // Escape and then another key (or Alt+key): two key presses.
                     out.push_back(characterEvent(kEsc));
@@ -290,7 +293,9 @@ void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
             case State::Ss3:
                 state_ = State::Ground;
                 if (byte >= 0x40 && byte <= 0x7e) {
-                    finishSs3(byte, out);
+                    if (!paste_) finishSs3(byte, out);
+                } else if (paste_) {
+                    ground(byte, out);
                 } else {
                     out.push_back(characterEvent(kEsc));
                     out.push_back(characterEvent('O'));
@@ -331,6 +336,12 @@ void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
 }
 
 void InputParser::expire(std::vector<InputEvent>& out) {
+    if (paste_) {
+        paste_ = false;
+        if (state_ != State::Utf8) state_ = State::Ground;
+        sequence_.clear();
+        return;
+    }
     if (state_ == State::Escape) {
         out.push_back(characterEvent(kEsc));
         state_ = State::Ground;
@@ -416,6 +427,11 @@ void InputParser::finishSs3(std::uint8_t final, std::vector<InputEvent>& out) {
 }
 
 void InputParser::finishCsi(std::uint8_t final, std::vector<InputEvent>& out) {
+    if (final == '~' && sequence_ == (paste_ ? "201" : "200")) {
+        paste_ = !paste_;
+        return;
+    }
+    if (paste_) return;
     if (sequence_ == "[") {
         if (final >= 'A' && final <= 'E') {
             out.push_back(keyEvent(std::nullopt, keycode::function(final - 'A' + 1)));

@@ -20,6 +20,9 @@ class TerminalBackend final : public Backend {
     static constexpr double kEscapeTimeoutMs = 50;
     // How long start() waits for the answers to its kitty protocol query.
     static constexpr double kQueryTimeoutMs = 400;
+    // A wait this long, or one that begins this long after the last frame, is a rest (longer
+    // than a tick of the game): the terminal gets its own colours back meanwhile.
+    static constexpr double kRestAfterMs = 100;
 
     // screen: null when standard output is no terminal. keysFd: the terminal to read keys
     // from, or -1 when there is none. outFd: where our own control sequences go.
@@ -54,7 +57,7 @@ class TerminalBackend final : public Backend {
     // All keys up and the focus assumed again: the terminal was given back to us.
     void regained();
     void suspend();
-    // Raw mode, alternate screen, keyboard flags, focus reports; and the way back.
+    // Raw mode, alternate screen, keyboard flags, focus reports, bracketed pastes; and back.
     void acquire();
     void release();
     void queryKittyProtocol();
@@ -74,6 +77,7 @@ class TerminalBackend final : public Backend {
     bool terminalGone_ = false;  // its input ended: a hang-up, whether or not its signal came
     bool inBackground_ = false;  // a read was refused to us as a background job
     double lastByteMs_ = 0;
+    double lastFrameMs_ = 0;  // when present() last sent something
 };
 
 }  // namespace numerion

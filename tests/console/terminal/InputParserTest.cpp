@@ -165,6 +165,22 @@ TEST(InputParser, QueryAnswersAndFocusReportsAreNoKeys) {
     EXPECT_TRUE(parse("\x1b[>1;4000;29c\x1b[?1004;1$y\x1b[12;40R").empty());
 }
 
+TEST(InputParser, APasteIsTextOnlyItsSequencesFakeNoReportAndNoKittyEventAndItsEndEndsIt) {
+    // Pasted: a focus loss, a kitty Ctrl+C, an answer, an arrow, an SS3 key, a lone Escape.
+    EXPECT_EQ(parse("\x1b[200~a\x1b[O\x1b[99;5u\x1b[?0u\x1b[A\x1bOP\x1b"
+                    "b4\x1b[201~\x1b[O"),
+              (Events{press(std::nullopt, 'a'), press(std::nullopt, 'b'), press(Key::Digit4, '4'),
+                      only(Type::FocusOut)}));
+    // A paste whose end never comes is over at the Escape timeout, a piece of a sequence with it.
+    InputParser parser;
+    Events events;
+    parser.feed("\x1b[200~x\x1b[", events);
+    EXPECT_TRUE(parser.escapeAmbiguous());
+    parser.expire(events);
+    parser.feed("\x1b[I", events);
+    EXPECT_EQ(events, (Events{press(std::nullopt, 'x'), only(Type::FocusIn)}));
+}
+
 TEST(InputParser, SequencesSplitAtEveryByteGiveTheSameEvents) {
     const std::string stream =
         "\x1b[A\x1b[1;1:2A\x1b[1;1:3A\x1b[57400;129u\x1b[49;1:3u\x1bOP\x1b[21~\x1b[?1;2c"
