@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "console/Glyphs.h"
-#include "console/InputEvent.h"
+#include "console/terminal/TerminalEvent.h"
 
 namespace numerion {
 
@@ -21,21 +21,21 @@ class InputParser {
     static constexpr std::size_t kMaxSequence = 64;
 
     // Parses bytes, appending the events they complete to out.
-    void feed(std::string_view bytes, std::vector<InputEvent>& out);
+    void feed(std::string_view bytes, std::vector<TerminalEvent>& out);
     // True while the input ends in an Escape or a started sequence: a lone Escape key press is
     // only known when no further byte follows within a short time, and a terminal sends a
     // sequence in one write, so one that stops for that time is over.
     bool escapeAmbiguous() const { return state_ != State::Ground && state_ != State::Utf8; }
     // The short time has passed without a further byte: the Escape was the key itself, and
     // what followed it were keys (Alt+[ is Escape and "["); an overlong sequence is dropped.
-    void expire(std::vector<InputEvent>& out);
+    void expire(std::vector<TerminalEvent>& out);
 
   private:
     enum class State : std::uint8_t { Ground, Escape, Ss3, Csi, CsiSkip, Utf8 };
 
-    void ground(std::uint8_t byte, std::vector<InputEvent>& out);
-    void finishCsi(std::uint8_t final, std::vector<InputEvent>& out);
-    void finishSs3(std::uint8_t final, std::vector<InputEvent>& out);
+    void ground(std::uint8_t byte, std::vector<TerminalEvent>& out);
+    void finishCsi(std::uint8_t final, std::vector<TerminalEvent>& out);
+    void finishSs3(std::uint8_t final, std::vector<TerminalEvent>& out);
 
     State state_ = State::Ground;
     std::string sequence_;  // parameter and intermediate bytes of the CSI sequence so far
