@@ -22,15 +22,6 @@ TEST(PlatformCoreKeys, APressAndItsReleaseInOneBatchAreDownForTheNextPollOnly) {
     p.core.sleep(50);
     EXPECT_FALSE(p.core.isHeld(Key::Digit2));
     EXPECT_EQ(p.core.nextKeyPress(), '2');
-
-    // A press still held at a look is exact: down until its release, up right after it.
-    p.hold(Key::Up, 150, 350);
-    p.core.sleep(100);
-    EXPECT_TRUE(p.core.isHeld(Key::Up));
-    p.core.sleep(100);
-    EXPECT_TRUE(p.core.isHeld(Key::Up));
-    p.core.sleep(100);
-    EXPECT_FALSE(p.core.isHeld(Key::Up));
 }
 
 TEST(PlatformCoreTooSmall, TheGameIsHeldWithItsClockStoppedAndItsKeysDroppedUntilItFits) {
