@@ -46,8 +46,6 @@ void PlatformCore::handleEvents() {
             case InputEvent::Type::KeysReleased:
                 held_.clear();
                 break;
-            default:
-                break;  // a backend's own events do not come this far
         }
     }
     events_.clear();
