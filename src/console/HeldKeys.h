@@ -2,8 +2,15 @@
 // Which keys are held, from key events.
 //
 // Where events tell press, repeat and release (a console's key-down and key-up records, a
-// terminal with the kitty keyboard protocol), the held state is exact. Every other terminal
-// sends presses and auto-repeats only, never a release, so the held state has to be inferred:
+// terminal with the kitty keyboard protocol, a browser's keydown and keyup), the held state is
+// exact: a key reads as down from its press to its release. One thing is added, since the
+// game only polls: a press that no look has seen when its release comes (a short tap, or a
+// press and its release arriving together, as a pseudo console sends every key) reads as down
+// at the next look, once, by the same rule as a fresh press below. So a tap is never lost, and
+// a held key that arrives as press-release pairs reads as down while its pairs keep coming.
+//
+// Every other terminal sends presses and auto-repeats only, never a release, so the held state
+// has to be inferred:
 //  - A press is "fresh" until the first look at that key. That look, and every further look
 //    before the program waits again (the same poll), reads it as down; later looks do not.
 //    A tap is so acted on exactly once, however short or long it was.
@@ -56,13 +63,22 @@ class HeldKeys {
     void pressesTaken();
     // The program waits: the looks that follow belong to a new poll.
     void endPoll();
-    // Everything up: focus lost, suspended, or the game was held.
+    // Everything up: focus lost or suspended.
     void clear();
+    // The presses so far are no moves (the game was held): no look sees them. Keys that
+    // events show still down stay down.
+    void dropPresses();
 
   private:
+    // Exact mode, one key.
+    struct ExactKey {
+        bool down = false;   // between press and release
+        bool fresh = false;  // pressed, and no look has seen it yet
+        bool seenThisPoll = false;
+        double pressMs = 0;
+    };
     Mode mode_;
-    // Exact mode: the keys between press and release.
-    std::array<bool, static_cast<std::size_t>(Key::Count)> down_{};
+    std::array<ExactKey, static_cast<std::size_t>(Key::Count)> exact_{};
     // Inferred mode: only the key pressed last can be held.
     std::optional<Key> last_;
     double pressMs_ = 0;   // when the last fresh press came

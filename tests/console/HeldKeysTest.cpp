@@ -127,13 +127,82 @@ TEST(HeldKeysExact, PressesRepeatsAndReleasesGiveTheExactHeldState) {
     EXPECT_TRUE(held.isHeld(Key::Right, 5002));
     EXPECT_FALSE(held.isHeld(Key::Keypad8, 5002));
 
-    // A tap released between two polls is not seen, as with any polled key state.
-    held.onKey(event(Key::Digit1), 6000);
-    held.onKey(event(Key::Digit1, Action::Release), 6030);
-    EXPECT_FALSE(held.isHeld(Key::Digit1, 6090));
+    // A console repeats a held key as further key-down records; released after a look, it
+    // is up at once.
+    held.onKey(event(Key::Left), 6000);
+    EXPECT_TRUE(held.isHeld(Key::Left, 6010));
+    held.endPoll();
+    held.onKey(event(Key::Left), 6040);
+    held.onKey(event(Key::Left, Action::Release), 6050);
+    EXPECT_FALSE(held.isHeld(Key::Left, 6090));
 
     held.clear();
     EXPECT_FALSE(held.isHeld(Key::Right, 7000));
+}
+
+TEST(HeldKeysExact, ATapReleasedBeforeAnyLookIsDownForTheNextPollOnce) {
+    HeldKeys held(HeldKeys::Mode::Exact);
+    // A press and its release together, as a pseudo console sends a key.
+    held.onKey(event(Key::Digit2), 100);
+    held.onKey(event(Key::Digit2, Action::Release), 100.5);
+    EXPECT_FALSE(held.isHeld(Key::Digit3, 110));
+    EXPECT_TRUE(held.isHeld(Key::Digit2, 150));
+    EXPECT_TRUE(held.isHeld(Key::Digit2, 151));  // the same poll
+    held.endPoll();
+    EXPECT_FALSE(held.isHeld(Key::Digit2, 240));
+
+    // Keypad digits stay keys of their own, taps included.
+    held.onKey(event(Key::Keypad1), 300);
+    held.onKey(event(Key::Keypad1, Action::Release), 330);
+    EXPECT_FALSE(held.isHeld(Key::Digit1, 340));
+    EXPECT_TRUE(held.isHeld(Key::Keypad1, 340));
+    held.endPoll();
+
+    // A tap no look saw within kForgetMs is forgotten.
+    held.onKey(event(Key::Up), 1000);
+    held.onKey(event(Key::Up, Action::Release), 1030);
+    EXPECT_FALSE(held.isHeld(Key::Up, 1000 + HeldKeys::kForgetMs + 1));
+}
+
+TEST(HeldKeysExact, AKeyHeldAsPressReleasePairsIsDownWhileThePairsCome) {
+    // A pseudo console's held key: a pair at once, after a delay of 500 ms one every 33 ms.
+    HeldKeys held(HeldKeys::Mode::Exact);
+    std::vector<std::pair<double, InputEvent>> script;
+    double lastPair = 100;
+    for (double t = 100; t < 2100; t = t == 100 ? 600 : t + 33) {
+        script.push_back({t, event(Key::Up)});
+        script.push_back({t + 0.5, event(Key::Up, Action::Release)});
+        lastPair = t;
+    }
+    const std::vector<double> down = pollEvery(held, script, Key::Up, 90, 3000);
+    // The first pair, nothing during the delay, then every poll up to the first after the
+    // last pair.
+    std::vector<double> expected{180};
+    for (double t = 630; t < lastPair + 90; t += 90)
+        expected.push_back(t);
+    EXPECT_EQ(down, expected);
+}
+
+TEST(HeldKeysExact, AWaitThatTookTheTapOfTheKeyLastReadHasSeenIt) {
+    HeldKeys held(HeldKeys::Mode::Exact);
+    held.onKey(event(Key::Space), 0);
+    held.onKey(event(Key::Space, Action::Release), 20);
+    EXPECT_TRUE(held.isHeld(Key::Space, 90));  // starts a breather
+    held.endPoll();
+    // The Space that ends it, taken by the breather's wait: down for the rest of that poll,
+    // no second breather after the next wait.
+    held.onKey(event(Key::Space), 500);
+    held.onKey(event(Key::Space, Action::Release), 520);
+    held.pressesTaken();
+    EXPECT_TRUE(held.isHeld(Key::Space, 530));
+    held.endPoll();
+    EXPECT_FALSE(held.isHeld(Key::Space, 620));
+    // An arrow that ends it stays fresh and turns at the next tick.
+    held.onKey(event(Key::Left), 700);
+    held.onKey(event(Key::Left, Action::Release), 720);
+    held.pressesTaken();
+    held.endPoll();
+    EXPECT_TRUE(held.isHeld(Key::Left, 810));
 }
 
 TEST(HeldKeysExact, SwitchingModeForgetsWhatWasHeld) {

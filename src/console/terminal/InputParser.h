@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "console/Glyphs.h"
-#include "console/InputEvent.h"
+#include "console/terminal/TerminalEvent.h"
 
 namespace numerion {
 
@@ -23,7 +23,7 @@ class InputParser {
     static constexpr std::size_t kMaxSequence = 64;
 
     // Parses bytes, appending the events they complete to out.
-    void feed(std::string_view bytes, std::vector<InputEvent>& out);
+    void feed(std::string_view bytes, std::vector<TerminalEvent>& out);
     // True while the input ends in an Escape or a started sequence, or inside a paste: a lone
     // Escape key press is only known when no further byte follows within a short time, and a
     // terminal sends a sequence (and a paste) at once, so one that stops for that time is over.
@@ -33,14 +33,14 @@ class InputParser {
     // The short time has passed without a further byte: the Escape was the key itself, and
     // what followed it were keys (Alt+[ is Escape and "["); an overlong sequence is dropped; a
     // paste whose end never came is over, and the piece of a sequence it ended in is dropped.
-    void expire(std::vector<InputEvent>& out);
+    void expire(std::vector<TerminalEvent>& out);
 
   private:
     enum class State : std::uint8_t { Ground, Escape, Ss3, Csi, CsiSkip, Utf8 };
 
-    void ground(std::uint8_t byte, std::vector<InputEvent>& out);
-    void finishCsi(std::uint8_t final, std::vector<InputEvent>& out);
-    void finishSs3(std::uint8_t final, std::vector<InputEvent>& out);
+    void ground(std::uint8_t byte, std::vector<TerminalEvent>& out);
+    void finishCsi(std::uint8_t final, std::vector<TerminalEvent>& out);
+    void finishSs3(std::uint8_t final, std::vector<TerminalEvent>& out);
 
     State state_ = State::Ground;
     bool paste_ = false;    // between the terminal's paste start and end

@@ -368,25 +368,27 @@ bool TerminalBackend::mayReadKeys() {
 }
 
 void TerminalBackend::handleEvents() {
-    for (const InputEvent& event : parsed_) {
-        switch (event.type) {
-            case InputEvent::Type::KittyFlags:
+    for (const TerminalEvent& event : parsed_) {
+        const TerminalControl* control = std::get_if<TerminalControl>(&event);
+        if (control == nullptr) {
+            pending_.push_back(std::get<InputEvent>(event));
+            continue;
+        }
+        switch (*control) {
+            case TerminalControl::KittyFlags:
                 kittyAnswered_ = true;
                 break;
-            case InputEvent::Type::DeviceAttributes:
+            case TerminalControl::DeviceAttributes:
                 attributesAnswered_ = true;
                 break;
-            case InputEvent::Type::Interrupt:
+            case TerminalControl::Interrupt:
                 parsed_.clear();
                 RunTimeError(kErrInterrupted, -1);
-            case InputEvent::Type::Quit:
+            case TerminalControl::Quit:
                 parsed_.clear();
                 RunTimeError(kErrQuit, -1);
-            case InputEvent::Type::Suspend:
+            case TerminalControl::Suspend:
                 suspendRequested_ = true;
-                break;
-            default:
-                pending_.push_back(event);
                 break;
         }
     }
@@ -453,15 +455,6 @@ bool TerminalBackend::present() {
 
 double TerminalBackend::monotonicMs() {
     return rawMs();
-}
-
-std::optional<std::tm> TerminalBackend::localTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (now == static_cast<std::time_t>(-1) || ::localtime_r(&now, &local) == nullptr) {
-        return std::nullopt;
-    }
-    return local;
 }
 
 double TerminalBackend::bell() {

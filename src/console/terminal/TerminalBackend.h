@@ -4,12 +4,11 @@
 // suspends, and waits that sleep in the kernel instead of spinning. The rules on top (when to
 // present, holding the game while the window is too small) are PlatformCore's.
 
-#include <ctime>
-#include <optional>
 #include <vector>
 
 #include "console/Backend.h"
 #include "console/terminal/InputParser.h"
+#include "console/terminal/TerminalEvent.h"
 #include "console/terminal/TerminalScreen.h"
 
 namespace numerion {
@@ -38,7 +37,6 @@ class TerminalBackend final : public Backend {
     void waitForEvents(double timeoutMs, std::vector<InputEvent>& out) override;
     bool present() override;
     double monotonicMs() override;
-    std::optional<std::tm> localTime() override;
     double bell() override;
     HeldKeys::Mode heldKeysMode() override;
 
@@ -67,8 +65,8 @@ class TerminalBackend final : public Backend {
     int outFd_;
     int wakeRead_ = -1;
     InputParser parser_;
-    std::vector<InputEvent> parsed_;   // from the parser, not yet looked at
-    std::vector<InputEvent> pending_;  // for the core, at its next waitForEvents
+    std::vector<TerminalEvent> parsed_;  // from the parser, not yet looked at
+    std::vector<InputEvent> pending_;    // for the core, at its next waitForEvents
     bool kitty_ = false;
     bool kittyAnswered_ = false;
     bool attributesAnswered_ = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 #include "console/RunTimeError.h"
 #include "console/wincon/ConsoleKeys.h"
@@ -110,14 +109,6 @@ double ConsoleBackend::monotonicMs() {
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) * msPerCount_;
-}
-
-std::optional<std::tm> ConsoleBackend::localTime() {
-    const std::time_t now = std::time(nullptr);
-    if (now == static_cast<std::time_t>(-1)) return std::nullopt;
-    const std::tm* local = std::localtime(&now);
-    if (local == nullptr) return std::nullopt;
-    return *local;
 }
 
 double ConsoleBackend::bell() {

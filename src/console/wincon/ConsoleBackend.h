@@ -20,7 +20,6 @@ class ConsoleBackend final : public Backend {
     void waitForEvents(double timeoutMs, std::vector<InputEvent>& out) override;
     bool present() override;
     double monotonicMs() override;
-    std::optional<std::tm> localTime() override;
     double bell() override;
     HeldKeys::Mode heldKeysMode() override { return HeldKeys::Mode::Exact; }
 
