@@ -60,6 +60,20 @@ void setStandardColours(HANDLE buffer) {
     setColours(buffer, colours);
 }
 
+constexpr WORD kGreyOnBlack = 0x07;
+
+// Wine's console in a terminal draws grey on black after a cell whose background alone differs
+// (the name entry's highlight) in that background still: it never switches back. A blank
+// there is written black on black, which looks the same; its change of foreground switches the
+// terminal back.
+WORD shownAfter(const CHAR_INFO& previous, const CHAR_INFO& cell) {
+    const bool blank = cell.Char.UnicodeChar == L' ';
+    const bool onlyBackground =
+        (previous.Attributes & 0xF0) != 0 && (previous.Attributes & 0x0F) == (kGreyOnBlack & 0x0F);
+    if (blank && onlyBackground && cell.Attributes == kGreyOnBlack) return 0x00;
+    return cell.Attributes;
+}
+
 COORD windowOf(const CONSOLE_SCREEN_BUFFER_INFO& info) {
     return COORD{static_cast<SHORT>(info.srWindow.Right - info.srWindow.Left + 1),
                  static_cast<SHORT>(info.srWindow.Bottom - info.srWindow.Top + 1)};
@@ -259,6 +273,9 @@ void ConsoleScreen::draw() {
                 const Cell& cell = model_.cell(row + 1, column + 1);
                 out.Char.UnicodeChar = static_cast<WCHAR>(glyphCodePoint(cell.ch));
                 out.Attributes = cell.attr == kConsoleOwnAttr ? gFound.attributes : cell.attr;
+                if (column > 0)
+                    out.Attributes = shownAfter(
+                        cells_[static_cast<std::size_t>(row * columns + column - 1)], out);
                 continue;
             }
             out.Char.UnicodeChar = L' ';
