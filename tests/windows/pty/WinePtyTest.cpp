@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -141,6 +142,17 @@ TEST(WinePtyTest, AWholeGameWithTapsEndsInTheListAndTheSavedFile) {
     EXPECT_GT(points, 0) << "the digits of column 2";
 
     ASSERT_NO_FATAL_FAILURE(continueToNameEntry(term, keys));
+    // A held arrow as a terminal sends it: its repeats, each one a press and its release. Each
+    // look of the screen (every 80 ms) that finds a new press moves the highlight once more.
+    for (int repeat = 0; repeat < 10; ++repeat) {
+        term.send("\x1b[B");
+        term.pump(40);
+    }
+    term.pump(300);
+    const int heldMoves = (findHighlight(term).first - 14) / 2;
+    std::printf("held Down for 400 ms, a repeat every 40 ms: %d moves of the highlight\n",
+                heldMoves);
+    EXPECT_GE(heldMoves, 2) << "a held key moves on while its repeats come";
     ASSERT_NO_FATAL_FAILURE(tapHighlightTo(term, keys, 22, 37));  // A
     ASSERT_TRUE(keys.tap('\r', [](const PtyTerminal& t) { return t.cell(33, 25).text == "A"; }))
         << term.screenText();
