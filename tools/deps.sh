@@ -29,8 +29,9 @@ groups[web]="emscripten chromium python3-websocket"
 # The Windows program, cross-built with mingw-w64 (the -posix flavour: its std::thread works).
 groups[windows]="cmake ninja-build make g++-mingw-w64-x86-64-posix"
 # Its tests under wine (GoogleTest's sources: the cross build makes its own), the end-to-end
-# flows in wine's console on Xvfb, and the 32-bit build.
-groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 xvfb"
+# flows in wine's console on Xvfb, the same program under wine in a pseudo-terminal (a harness
+# for this machine: its compiler, libvterm and GoogleTest), and the 32-bit build.
+groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 xvfb g++ pkg-config libvterm-dev libgtest-dev"
 # The style checks: clang-format, and clang-tidy over the default build (`make lint`).
 groups[lint]="@play clang-format clang-tidy"
 # All that CI runs.
