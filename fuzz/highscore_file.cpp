@@ -368,9 +368,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A save writes the image over the start and keeps whatever lies beyond it.
     if (table.at(100).points < std::numeric_limits<std::int32_t>::max()) {
         std::int32_t newPlace = 101;
-        insertResult(table, table.at(100).points + 1, "FUZZ", "01.01.2000 - 00:00:00", newPlace);
+        saveResult(table, table.at(100).points + 1, "FUZZ", "01.01.2000 - 00:00:00", newPlace);
         check(newPlace >= 1 && newPlace <= 100, "no place for a qualifying result");
-        saveHighscoreFile(table);
         const std::vector<std::uint8_t>& saved = fileBytes();
         const auto image = table.image();
         const std::size_t kept = size > image.size() ? image.size() : size;

@@ -18,8 +18,10 @@ groups[deb]="@play dpkg-dev file"
 # Benchmarks and `make measure` (which drives the game in a pseudo-terminal through libvterm).
 groups[bench]="@play libbenchmark-dev libvterm-dev"
 # Every test: GoogleTest, the pseudo-terminal harness, tmux for the smoke test, terminfo
-# entries of other terminals, the package test and the manual page check.
-groups[test]="@play @deb @bench libgtest-dev libgmock-dev ncurses-term tmux locales groff-base"
+# entries of other terminals, the package test and the manual page check; xterm on Xvfb with
+# a font that has the shade blocks, window dumps and XTEST keys for the colour test.
+groups[test]="@play @deb @bench libgtest-dev libgmock-dev ncurses-term tmux locales groff-base
+    xterm xvfb x11-apps xdotool fontconfig fonts-dejavu-core"
 # The sanitizer and fuzz builds use clang and its runtime libraries.
 groups[fuzz]="@play clang libclang-rt-14-dev"
 # The browser page (emscripten).
@@ -30,8 +32,9 @@ groups[web-test]="@web nodejs googletest chromium python3-websocket"
 # The Windows program, cross-built with mingw-w64 (the -posix flavour: its std::thread works).
 groups[windows]="cmake ninja-build make g++-mingw-w64-x86-64-posix"
 # Its tests under wine (GoogleTest's sources: the cross build makes its own), the end-to-end
-# flows in wine's console on Xvfb, and the 32-bit build.
-groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 xvfb"
+# flows in wine's console on Xvfb, the same program under wine in a pseudo-terminal (a harness
+# for this machine: its compiler, libvterm and GoogleTest), and the 32-bit build.
+groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 xvfb g++ pkg-config libvterm-dev libgtest-dev"
 # The style checks: clang-format, and clang-tidy over the default build (`make lint`).
 groups[lint]="@play clang-format clang-tidy"
 # All that CI runs.

@@ -20,13 +20,6 @@ struct InputEvent {
         // Every key is up now, whatever came before (suspended, or the keys went to another
         // job). Not input by itself.
         KeysReleased,
-        // A terminal's own: answers to its start-up queries and control keys that arrive as
-        // keys. Its backend acts on them and never hands them on.
-        KittyFlags,        // answer to the kitty protocol query: the protocol is there
-        DeviceAttributes,  // answer to the primary device attributes query
-        Interrupt,         // Ctrl+C arriving as a key (kitty protocol): the interrupt itself
-        Quit,              // Ctrl+\ arriving as a key
-        Suspend,           // Ctrl+Z arriving as a key
     };
     enum class Action : std::uint8_t { Press, Repeat, Release };
     static constexpr std::int32_t kNoCode = -1;

@@ -46,14 +46,6 @@ const ScanCodeRow* findScanCode(int scanCode) {
     return nullptr;
 }
 
-// Only a character byte or a well-formed extended code may enter the buffer, so readKey can
-// always hand out one or two meaningful characters.
-bool isValidKeyCode(std::int32_t code) {
-    if (code >= 0 && code < 256) return true;
-    const std::int32_t extended = code >> 8;
-    return (code & 0xFF) == 0xFF && extended >= 1 && extended <= 255;
-}
-
 // Never sleep for nothing while waiting for the timer: a clock that has not moved would
 // otherwise be asked again at once, forever.
 constexpr double kShortestTimerWaitMs = 0.01;
@@ -69,50 +61,26 @@ std::int32_t KeyInput::isKeyDown(int scanCode) {
     return held ? -1 : 0;
 }
 
-void KeyInput::pumpKeyEvents() {
-    while (std::optional<std::int32_t> code = platform_.nextKeyPress()) {
-        if (isValidKeyCode(*code)) addKey(*code);
-    }
-}
-
-void KeyInput::addKey(std::int32_t code) {
-    buffer_[tail_] = code;
-    tail_ = (tail_ + 1) % kBufferSize;
-    if (tail_ == head_) head_ = (head_ + 1) % kBufferSize;
-    keyArrived_ = true;
-}
-
-bool KeyInput::look() {
-    pumpKeyEvents();
-    const bool arrived = keyArrived_;
-    keyArrived_ = false;
-    return arrived;
-}
-
 std::string KeyInput::readKey() {
-    pumpKeyEvents();
-    if (head_ == tail_) return {};
-    const std::int32_t code = buffer_[head_];
-    head_ = (head_ + 1) % kBufferSize;
-    pumpKeyEvents();
-    keyArrived_ = false;
-    if (code < 256) return std::string(1, static_cast<char>(code));
-    return {static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
+    const std::optional<std::int32_t> code = platform_.nextKeyPress();
+    if (!code) return {};
+    if (*code < 256) return std::string(1, static_cast<char>(*code));
+    return {static_cast<char>(0xFF), static_cast<char>((*code >> 8) & 0xFF)};
 }
 
 void KeyInput::sleepMs(std::int32_t ms) {
     constexpr int kStep = 50;
     if (ms == -1) {
-        while (!look())
+        while (!platform_.takeKeyArrived())
             platform_.sleep(kStep);
         return;
     }
     if (ms >= 100) {
-        if (look()) return;
+        if (platform_.takeKeyArrived()) return;
         platform_.sleep(kStep);
         ms -= kStep;
         while (ms > kStep) {
-            if (look()) return;
+            if (platform_.takeKeyArrived()) return;
             platform_.sleep(kStep);
             ms -= kStep;
         }

@@ -1,10 +1,10 @@
 #pragma once
 // The keyboard and the clock as the screens see them: held keys by PC scan code, the buffer of
 // pending key presses, waits that a key can cut short, the seconds timer, date, time and beep.
-// The logic lives here once; a Platform supplies the keys, the clock and the bell (a real one,
-// or the virtual platform of the tests).
+// Here are the scan codes, the key texts and the waits' looks; the pending-key buffer, held
+// keys and focus are the Platform's (PlatformCore, over a real backend or the tests' virtual
+// one).
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,8 +14,6 @@ namespace numerion {
 
 class KeyInput {
   public:
-    static constexpr int kBufferSize = 512;
-
     explicit KeyInput(Platform& platform) : platform_(platform) {}
 
     // -1 while the key with this scan code is held (and the window has the focus), else 0.
@@ -43,15 +41,7 @@ class KeyInput {
     Platform& platform() { return platform_; }
 
   private:
-    void pumpKeyEvents();
-    void addKey(std::int32_t code);
-    bool look();
-
     Platform& platform_;
-    std::array<std::int32_t, kBufferSize> buffer_{};
-    int head_ = 0;
-    int tail_ = 0;
-    bool keyArrived_ = false;
 };
 
 // The date and time the game writes into results: "dd.mm.yyyy - hh:mm:ss", from one look at

@@ -83,9 +83,12 @@ class Platform {
     virtual bool hasFocus() = 0;
     // Whether a physical key is held at this moment. Does not consume queued key presses.
     virtual bool isHeld(Key key) = 0;
-    // Takes the next key press (or auto-repeat) waiting in the platform's input queue, as a
-    // key code, without blocking; nullopt when none waits.
+    // Takes the oldest key of the pending-key buffer (key presses and auto-repeats), as a key
+    // code, without blocking; nullopt when none waits.
     virtual std::optional<std::int32_t> nextKeyPress() = 0;
+    // The look a wait takes: whether a key has entered the pending-key buffer since the last
+    // look or the last key taken. Clears that; leaves the keys where they are.
+    virtual bool takeKeyArrived() = 0;
     // A plain wait of ms milliseconds (0 yields the rest of the time slice); fractions count.
     virtual void sleep(double ms) = 0;
     // Blocks until input arrives (a key event, focus change or resize) or until ms have

@@ -2,8 +2,6 @@
 
 #include <thread>
 
-#include "console/KeyInput.h"
-
 namespace numerion {
 
 PlatformCore::PlatformCore(Backend& backend) : backend_(backend) {}
@@ -29,9 +27,7 @@ void PlatformCore::handleEvents() {
                 held_.onKey(event, now);
                 if (!discardKeys_ && event.action != InputEvent::Action::Release &&
                     event.code != InputEvent::kNoCode) {
-                    if (queue_.size() >= static_cast<std::size_t>(KeyInput::kBufferSize))
-                        queue_.pop_front();
-                    queue_.push_back(event.code);
+                    pending_.add(event.code);
                 }
                 inputSeen_ = true;
                 break;
@@ -50,8 +46,6 @@ void PlatformCore::handleEvents() {
             case InputEvent::Type::KeysReleased:
                 held_.clear();
                 break;
-            default:
-                break;  // a backend's own events do not come this far
         }
     }
     events_.clear();
@@ -87,11 +81,16 @@ bool PlatformCore::isHeld(Key key) {
 
 std::optional<std::int32_t> PlatformCore::nextKeyPress() {
     begin();
-    if (queue_.empty()) return std::nullopt;
-    const std::int32_t code = queue_.front();
-    queue_.pop_front();
-    held_.pressesTaken();
+    const std::optional<std::int32_t> code = pending_.take();
+    if (code) held_.pressesTaken();
     return code;
+}
+
+bool PlatformCore::takeKeyArrived() {
+    begin();
+    const bool arrived = pending_.takeArrived();
+    if (arrived) held_.pressesTaken();
+    return arrived;
 }
 
 void PlatformCore::sleep(double ms) {

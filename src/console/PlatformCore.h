@@ -4,18 +4,20 @@
 //  - while the window is too small for the model the game is held: calls wait for the window
 //    to grow, keys pressed meanwhile are no moves, and the game's clock stands still;
 //  - losing the focus releases every held key;
-//  - key presses queue for nextKeyPress; held keys are exact or inferred, as the backend says;
+//  - key presses go into the one pending-key buffer (at every call, so a press seen only as
+//    held still ends the next wait's look); held keys are exact or inferred, as the backend
+//    says;
 //  - sleep and waitForInput wait in the backend until their deadline on the game's clock.
 
 #include <cstdint>
 #include <ctime>
-#include <deque>
 #include <optional>
 #include <vector>
 
 #include "console/Backend.h"
 #include "console/HeldKeys.h"
 #include "console/InputEvent.h"
+#include "console/PendingKeyBuffer.h"
 #include "console/Platform.h"
 
 namespace numerion {
@@ -29,6 +31,7 @@ class PlatformCore final : public Platform {
     bool hasFocus() override;
     bool isHeld(Key key) override;
     std::optional<std::int32_t> nextKeyPress() override;
+    bool takeKeyArrived() override;
     void sleep(double ms) override;
     void waitForInput(int ms) override;
     double monotonicSeconds() override;
@@ -49,7 +52,7 @@ class PlatformCore final : public Platform {
     Backend& backend_;
     HeldKeys held_{HeldKeys::Mode::Inferred};
     std::vector<InputEvent> events_;
-    std::deque<std::int32_t> queue_;
+    PendingKeyBuffer pending_;
     bool focus_ = true;
     bool inputSeen_ = false;
     bool discardKeys_ = false;

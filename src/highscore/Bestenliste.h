@@ -33,6 +33,12 @@ void BESTENLISTENEINTRAG(Services& io, const GameResult& game, HighscoreTable& h
 void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
                   std::string_view endDateTime, std::int32_t& newPlace);
 
+// Inserts a result into the table as the file holds it now and saves it (the file is read
+// again under its lock, so other games' results stay): newPlace is its place there, or 101 when
+// the list has filled up meanwhile beyond it. The table is left as saved.
+void saveResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
+                std::string_view endDateTime, std::int32_t& newPlace);
+
 // Shows the list ten places a page; returns on Space with the screen cleared.
 void BESTENLISTENANZEIGE(Services& io, std::int32_t fromMenu, const HighscoreTable& highscores,
                          std::int32_t newPoints, std::int32_t newPlace);

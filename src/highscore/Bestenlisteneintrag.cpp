@@ -11,6 +11,7 @@ constexpr int kLineMoveDown = 323;
 constexpr int kLineNewPoints = 331;
 constexpr int kLineNewName = 332;
 constexpr int kLineNewDateTime = 333;
+constexpr std::int32_t kNotInList = 101;
 }  // namespace
 
 void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
@@ -30,13 +31,26 @@ void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_v
     newPlace = place;
 }
 
+void saveResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
+                std::string_view endDateTime, std::int32_t& newPlace) {
+    saveHighscoreFile(highscores, [&](HighscoreTable& now) {
+        // Other games may have saved since this one started: the result must still beat
+        // place 100 of the list as it is now.
+        if (points <= now.at(100).points) {
+            newPlace = kNotInList;
+            return false;
+        }
+        insertResult(now, points, playerName, endDateTime, newPlace);
+        return true;
+    });
+}
+
 void BESTENLISTENEINTRAG(Services& io, const GameResult& game, HighscoreTable& highscores,
                          NameGrid& grid, std::int32_t& newPlace) {
     // Equal to place 100 is not enough: the older result keeps its place.
     if (game.points > highscores.at(100).points) {
         const std::string playerName = NAMENSEINGABE(io, grid);
-        insertResult(highscores, game.points, playerName, game.endDateTime, newPlace);
-        saveHighscoreFile(highscores);
+        saveResult(highscores, game.points, playerName, game.endDateTime, newPlace);
     }
     BESTENLISTENANZEIGE(io, 0, highscores, game.points, newPlace);
 }

@@ -1,8 +1,10 @@
 // "Highscore.rnk": created with the default table when it cannot be read, loaded once at
-// start-up, written back whole after every insertion. Every checked statement that fails ends
+// start-up, and read again and written back whole by every save, under the file's lock, so that
+// two games in one directory keep each other's results. Every checked statement that fails ends
 // the program with its report line.
 
 #include <cstddef>
+#include <functional>
 
 #include "console/FileStore.h"
 #include "console/RunTimeError.h"
@@ -34,8 +36,12 @@ class HighscoreFile {
     // Open for reading as text input: fails only when the file cannot be read.
     bool openForReading() { return store_.openForReading(); }
 
-    // Update, else create, else read only: fails only when all three fail.
+    // Update, else create, else read only: fails only when all three fail. Holds the file's
+    // lock until the close, so other games that use the file meanwhile wait.
     bool openBinary() { return store_.openBinary(); }
+
+    // No file was there: the open makes a new one.
+    bool isNew() const { return store_.isNew(); }
 
     // Reads up to buffer.size() bytes from the start; a shorter file is no failure.
     bool readFromStart(std::span<std::uint8_t> buffer, std::size_t& got) {
@@ -44,10 +50,12 @@ class HighscoreFile {
         return read.has_value();
     }
 
-    // Writes over the start of the file without truncating it, and does not return before
-    // the bytes are on the disk: a save that returned must survive a crash or power loss.
-    bool writeAtStart(std::span<const std::uint8_t> bytes) {
-        return store_.writeAt(0, bytes) && store_.sync();
+    // Writes over the start of the file without truncating it, whole or not at all, and does
+    // not return before the bytes are on the disk: a save that returned must survive a crash or
+    // power loss, and one cut short by them leaves the file as it was.
+    FileStore::Commit writeAtStart(std::span<const std::uint8_t> bytes) {
+        if (!store_.writeAt(0, bytes)) return FileStore::Commit::Failed;
+        return store_.commit();
     }
 
     bool close() { return store_.close(); }
@@ -62,23 +70,8 @@ void checked(bool ok, int error, int line) {
     if (!ok) failFileStatement(line);
 }
 
-}  // namespace
-
-void initHighscoreFile(HighscoreTable& table, KeyInput& keys) {
+void loadHighscoreFile(HighscoreTable& table) {
     HighscoreFile file;
-    if (!file.openForReading()) {
-        for (int place = 1; place <= HighscoreTable::kPlaces; ++place) {
-            table.at(place, kLineDefaultPoints).points = 0;
-            storeText(table.at(place, kLineDefaultName).name, "===============");
-            storeText(table.at(place, kLineDefaultDateTime).dateTime, dateTimeText(keys));
-        }
-        const HighscoreTable::Image image = table.image();
-        checked(file.openBinary(), kErrFileNotFound, kLineCreateOpen);
-        checked(file.writeAtStart(image), kErrFileIo, kLineCreateWrite);
-        checked(file.close(), kErrFileIo, kLineCreateClose);
-        return;
-    }
-    checked(file.close(), kErrFileIo, kLineProbeClose);
     checked(file.openBinary(), kErrFileNotFound, kLineLoadOpen);
     HighscoreTable::Image image{};
     std::size_t got = 0;
@@ -87,12 +80,58 @@ void initHighscoreFile(HighscoreTable& table, KeyInput& keys) {
     checked(file.close(), kErrFileIo, kLineLoadClose);
 }
 
-void saveHighscoreFile(const HighscoreTable& table) {
+}  // namespace
+
+void initHighscoreFile(HighscoreTable& table, KeyInput& keys) {
+    {
+        HighscoreFile probe;
+        if (probe.openForReading()) {
+            checked(probe.close(), kErrFileIo, kLineProbeClose);
+            loadHighscoreFile(table);
+            return;
+        }
+    }
+    for (int place = 1; place <= HighscoreTable::kPlaces; ++place) {
+        table.at(place, kLineDefaultPoints).points = 0;
+        storeText(table.at(place, kLineDefaultName).name, "===============");
+        storeText(table.at(place, kLineDefaultDateTime).dateTime, dateTimeText(keys));
+    }
     const HighscoreTable::Image image = table.image();
     HighscoreFile file;
-    checked(file.openBinary(), kErrFileNotFound, kLineSaveOpen);
-    checked(file.writeAtStart(image), kErrFileIo, kLineSaveWrite);
-    checked(file.close(), kErrFileIo, kLineSaveClose);
+    checked(file.openBinary(), kErrFileNotFound, kLineCreateOpen);
+    // Another game may have made the file since the test: its table is loaded, not overwritten.
+    const FileStore::Commit written =
+        file.isNew() ? file.writeAtStart(image) : FileStore::Commit::Raced;
+    checked(written != FileStore::Commit::Failed, kErrFileIo, kLineCreateWrite);
+    checked(file.close(), kErrFileIo, kLineCreateClose);
+    if (written == FileStore::Commit::Raced) loadHighscoreFile(table);
+}
+
+void saveHighscoreFile(HighscoreTable& table, const std::function<bool(HighscoreTable&)>& change) {
+    const HighscoreTable known = table;
+    for (;;) {
+        HighscoreFile file;
+        checked(file.openBinary(), kErrFileNotFound, kLineSaveOpen);
+        // The table as the file holds it now, which other games may have saved to since the
+        // start-up; a file deleted meanwhile is made again from the table this game knows.
+        table = known;
+        if (!file.isNew()) {
+            HighscoreTable::Image image{};
+            std::size_t got = 0;
+            // A table that cannot be read cannot be written either.
+            checked(file.readFromStart(image, got), kErrFileIo, kLineSaveWrite);
+            table.loadImage(std::span<const std::uint8_t>(image.data(), got));
+        }
+        FileStore::Commit written = FileStore::Commit::Done;
+        if (change(table)) written = file.writeAtStart(table.image());
+        if (written == FileStore::Commit::Raced) {
+            checked(file.close(), kErrFileIo, kLineSaveClose);
+            continue;  // a new file was made meanwhile: that is the table to change
+        }
+        checked(written == FileStore::Commit::Done, kErrFileIo, kLineSaveWrite);
+        checked(file.close(), kErrFileIo, kLineSaveClose);
+        return;
+    }
 }
 
 }  // namespace numerion

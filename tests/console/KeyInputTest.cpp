@@ -141,13 +141,14 @@ TEST(KeyInputScanCodes, PollingLeavesPressesQueuedAndTheBufferAlone) {
     p.press(Key::Space, 0);
     EXPECT_EQ(p.keys.isKeyDown(scan::kSpace), -1);
     EXPECT_EQ(p.keys.isKeyDown(scan::kSpace), -1);
-    EXPECT_EQ(p.queuedKeyPresses(), 1);
     EXPECT_EQ(p.keys.readKey(), " ");
     EXPECT_EQ(p.keys.readKey(), "");
     EXPECT_EQ(p.keys.isKeyDown(scan::kSpace), -1);  // reading takes the press, not the hold
 }
 
 TEST(KeyInputScanCodes, WithoutFocusEveryKeyIsUpButPressesStillQueue) {
+    // Losing the focus releases every key: one held through it reads as up until pressed
+    // again, one pressed after it is down once the focus is back.
     VirtualPlatform p;
     p.hold(Key::Up, 0, 1000);
     p.hold(Key::Digit1, 0, 1000);
@@ -163,7 +164,7 @@ TEST(KeyInputScanCodes, WithoutFocusEveryKeyIsUpButPressesStillQueue) {
     EXPECT_EQ(p.keys.readKey(), "1");
     EXPECT_EQ(p.keys.readKey(), " ");
     p.sleep(100);
-    EXPECT_EQ(p.keys.isKeyDown(scan::kUp), -1);
+    EXPECT_EQ(p.keys.isKeyDown(scan::kUp), 0);
     EXPECT_EQ(p.keys.isKeyDown(scan::kSpace), -1);
 }
 
@@ -176,7 +177,8 @@ TEST(KeyInputSleep, ShortWaitsAreOnePlainWaitWithNoLook) {
         p.keys.sleepMs(ms);
         EXPECT_THAT(p.sleeps(), ElementsAre(ms));
         EXPECT_EQ(p.nowMs(), ms);
-        EXPECT_EQ(p.queuedKeyPresses(), 1) << "a short wait took the press for " << ms;
+        p.keys.sleepMs(100);
+        EXPECT_EQ(p.nowMs(), ms) << "a short wait looked at the keys for " << ms;
     }
 }
 

@@ -3,7 +3,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -60,6 +62,8 @@ TEST_P(FailureE2ETest, AFileSizeLimitMakesCreatingTheHighscoreFileAShortWrite) {
     expectFatalEnd(term, 3,
                    "\nAborting due to runtime error 3 (file I/O error) at line 42 of "
                    "Numerion::()\n\n");
+    // A creation that failed leaves nothing, no file to be loaded as empty places later.
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
 
 TEST_P(FailureE2ETest, CtrlCInTheMenuIsTheInterruptError) {
@@ -153,6 +157,103 @@ TEST(OutputNotATerminalE2ETest, WithOutputIntoAFileTheKeysStillComeFromTheTermin
     EXPECT_EQ(term.modes().c_lflag & (ECHO | ICANON), 0u) << "keys one by one, not echoed";
     term.send("4");
     ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 0));
+    EXPECT_EQ(term.modes().c_lflag, term.modesAtStart().c_lflag);
+}
+
+// With standard input redirected the keys come from the terminal all the same, not echoed into
+// the picture; a paste that holds a focus report is no focus report.
+TEST(InputNotATerminalE2ETest, WithInputRedirectedTheKeysComeFromTheTerminalUnechoed) {
+    ScratchDir dir;
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    PtyTerminal term(
+        [] {
+            const int fd = ::open("/dev/null", O_RDONLY);
+            if (fd < 0 || ::dup2(fd, STDIN_FILENO) < 0) return 125;
+            ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
+            return 127;
+        },
+        options);
+    Keyboard keys(term, false);
+    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
+    EXPECT_EQ(term.modes().c_lflag & (ECHO | ICANON), 0u) << "keys one by one, not echoed";
+    term.send("hallo");
+    term.send("\x1b[200~\x1b[O\x1b[201~");  // pasted: a focus loss
+    term.pump(300);
+    EXPECT_EQ(term.screenText().find("hallo"), std::string::npos) << term.screenText();
+    ASSERT_TRUE(keys.tap('2', [](const PtyTerminal& t) {
+        return t.rowText(35).find("zurueck") != std::string::npos;
+    })) << term.screenText();
+    ASSERT_TRUE(keys.tap(' ', [](const PtyTerminal& t) {
+        return t.rowText(22).find("4 = Spielende") != std::string::npos;
+    })) << term.screenText();
+    term.send("4");
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 0));
+    EXPECT_EQ(term.modes().c_lflag, term.modesAtStart().c_lflag);
+}
+
+// Without any terminal the game could never get a key: one line, status 1, nothing written.
+TEST(InputNotATerminalE2ETest, WithoutAnyTerminalTheProgramSaysSoAndWritesNothing) {
+    ScratchDir dir;
+    int out[2];
+    int err[2];
+    ASSERT_EQ(::pipe(out), 0);
+    ASSERT_EQ(::pipe(err), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // A session of its own has no controlling terminal: /dev/tty cannot be opened.
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (::setsid() < 0 || in < 0 || ::dup2(in, STDIN_FILENO) < 0 ||
+            ::dup2(out[1], STDOUT_FILENO) < 0 || ::dup2(err[1], STDERR_FILENO) < 0 ||
+            ::chdir(dir.path().c_str()) != 0) {
+            ::_exit(125);
+        }
+        ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    auto readAll = [](int fd) {
+        std::string text;
+        char buffer[4096];
+        pollfd p{fd, POLLIN, 0};
+        // Bounded: a program that runs on keeps writing, and the test must end.
+        while (text.size() < 65536 && ::poll(&p, 1, 5000) > 0) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0) break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+        return text;
+    };
+    const std::string printed = readAll(out[0]);
+    const std::string errors = readAll(err[0]);
+    ::kill(pid, SIGKILL);  // only if it still runs
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed: it ran on";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(errors,
+              "numerion: Kein Terminal fuer die Tasten (weder die Standardeingabe noch /dev/tty) "
+              "- ohne Tastatur ist kein Spiel moeglich.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Highscore.rnk"));
+}
+
+// A terminal that cannot place the cursor gets one line instead of sequences it cannot show.
+TEST(InputNotATerminalE2ETest, ADumbTerminalGetsOneLineAndNoEscapeSequence) {
+    ScratchDir dir;
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    options.term = "dumb";
+    options.captureStderr = true;
+    PtyTerminal term({NUMERION_BINARY}, options);
+    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 1));
+    EXPECT_EQ(term.errorOutput(),
+              "numerion: Das Terminal (TERM=dumb) kann den Cursor nicht setzen - das Spiel "
+              "braucht ein Terminal wie xterm.\n");
+    EXPECT_EQ(term.output(), "");
     EXPECT_EQ(term.modes().c_lflag, term.modesAtStart().c_lflag);
 }
 

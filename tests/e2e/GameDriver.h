@@ -16,11 +16,13 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "console/Palette.h"
 #include "support/PtyTerminal.h"
 #include "support/TempDir.h"
 
@@ -30,8 +32,45 @@ inline constexpr int kE2eTimeout = 20000;
 // Without the kitty protocol two presses of one key close together read as a held key that
 // auto-repeats; taps of the same key are kept further apart than that.
 inline constexpr int kTapGapMs = 400;
+// The colour depth the program finds: its terminal type and COLORTERM (nullptr: unset).
+struct ColourDepth {
+    const char* name;
+    const char* term;
+    const char* colorTerm;
+    int colours;  // 1 << 24 for direct colour
+};
+inline void PrintTo(const ColourDepth& depth, std::ostream* out) {
+    *out << depth.name;
+}
+inline constexpr ColourDepth kDepths[] = {
+    {"Direct", "xterm-256color", "truecolor", 1 << 24},
+    {"Cube256", "xterm-256color", nullptr, 256},
+    {"Ansi16", "xterm-16color", nullptr, 16},
+};
+
+// Whether a colour of a cell (its index and direct RGB, as CellLook holds them) shows console
+// colour c at a depth (0: at any): the palette's own shade, the nearest of the 256-colour
+// cube's and grey ramp's standard indexes, or the ANSI colour of its name (red 1, blue 4).
+inline bool showsConsoleColour(int index, int rgb, int c, int colours = 0) {
+    static constexpr int kNearest256[] = {16,  19, 34, 37, 124, 127, 130, 248,
+                                          240, 63, 83, 87, 203, 207, 227, 231};
+    const int ansi = (c & 8) | ((c & 1) << 2) | (c & 2) | ((c & 4) >> 2);
+    const bool direct = index == -2 && rgb == static_cast<int>(kPalette[c]);
+    const bool nearest = index == kNearest256[c];
+    if (colours >= (1 << 24)) return direct;
+    if (colours >= 256) return nearest;
+    if (colours > 0) return index == ansi;
+    return direct || nearest || index == ansi;
+}
+inline bool foregroundIs(const CellLook& look, int c, int colours = 0) {
+    return showsConsoleColour(look.foreground, look.foregroundRgb, c, colours);
+}
+inline bool backgroundIs(const CellLook& look, int c, int colours = 0) {
+    return showsConsoleColour(look.background, look.backgroundRgb, c, colours);
+}
+
 // The name grid's highlighted cell has a cyan background.
-inline constexpr int kHighlight = 6;
+inline constexpr int kHighlight = 3;
 
 // A directory of its own for one test, removed afterwards.
 using ScratchDir = numerion::testing::TempDir;
@@ -162,13 +201,48 @@ inline void loseTheLivesLeft(PtyTerminal& term, Keyboard& keys) {
 
 // The name grid: rows 14..30 in steps of 2, columns 25..53 in steps of 4.
 inline bool highlightAt(const PtyTerminal& term, int row, int column) {
-    return term.cell(row, column).background == kHighlight;
+    return backgroundIs(term.cell(row, column), kHighlight);
 }
 inline std::pair<int, int> findHighlight(const PtyTerminal& term) {
     for (int row = 14; row <= 30; row += 2)
         for (int column = 25; column <= 53; column += 4)
             if (highlightAt(term, row, column)) return {row, column};
     return {0, 0};
+}
+
+// The room as the screen shows it: glyphs and colours of every cell of rows 1..17, columns
+// 1..51 (walls brown, mines magenta, the rest light grey, all on black). Returns the number
+// of digits and mines seen.
+inline void expectRoomDrawn(const PtyTerminal& term, int& digits, int& mines, int colours = 0) {
+    digits = 0;
+    mines = 0;
+    for (int row = 1; row <= 17; ++row) {
+        for (int column = 1; column <= 51; ++column) {
+            const CellLook look = term.cell(row, column);
+            const bool ring = row == 1 || row == 17 || column == 1 || column == 51;
+            SCOPED_TRACE("row " + std::to_string(row) + ", column " + std::to_string(column));
+            EXPECT_TRUE(backgroundIs(look, 0, colours)) << look.background;
+            if (look.text == "▓") {
+                EXPECT_TRUE(foregroundIs(look, 6, colours)) << look.foreground;
+            } else if (look.text == "☼") {
+                EXPECT_FALSE(ring);
+                EXPECT_TRUE(foregroundIs(look, 5, colours)) << look.foreground;
+                ++mines;
+            } else if (look.text.size() == 1 && look.text[0] >= '1' && look.text[0] <= '9') {
+                EXPECT_FALSE(ring);
+                EXPECT_TRUE(foregroundIs(look, 7, colours)) << look.foreground;
+                ++digits;
+            } else if (row == 3 && column == 2) {
+                EXPECT_EQ(look.text, "☺");
+                EXPECT_TRUE(foregroundIs(look, 7, colours)) << look.foreground;
+            } else {
+                EXPECT_EQ(look.text, " ");
+            }
+        }
+    }
+    // The corners are always wall; the rest of the ring is wall or an opening.
+    EXPECT_EQ(term.cell(1, 1).text, "▓");
+    EXPECT_EQ(term.cell(17, 51).text, "▓");
 }
 
 // Key 5 on the end banner leads a qualifying result to the name entry, its highlight on the

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e/GameDriver.h"
@@ -65,6 +67,64 @@ TEST(GameE2ETest, LosesAllLivesOnWallsEntersANameSavesItAtPlaceOneAndAHangUpAtTh
         EXPECT_TRUE(date[i] >= '0' && date[i] <= '9') << i << " of " << date;
     EXPECT_EQ(date.substr(10, 3), " - ");
     EXPECT_EQ(after, fileWithNewFirstPlace(before, points, "A" + std::string(14, ' '), date));
+}
+
+// Points and name of a place of the highscore file.
+std::pair<std::int32_t, std::string> placeIn(const std::vector<char>& file, int place) {
+    const char* record = file.data() + (place - 1) * 44;
+    std::uint32_t points = 0;
+    for (int i = 0; i < 4; ++i)
+        points |= static_cast<std::uint32_t>(static_cast<unsigned char>(record[i])) << (8 * i);
+    return {static_cast<std::int32_t>(points), std::string(record + 4)};
+}
+
+// Two games in one working directory, in the worst order: both start with the same list and
+// play to the name entry, then A saves, then B. The file keeps both results, and each list
+// shows the place its result got (B's below an equal A, the older one).
+TEST(GameE2ETest, TwoGamesInOneDirectoryBothSavingKeepBothResults) {
+    ScratchDir dir;
+    PtyTerminal::Options options;
+    options.workingDir = dir.path().string();
+    options.captureStderr = true;
+    PtyTerminal a({NUMERION_BINARY}, options);
+    Keyboard keysA(a, false);
+    ASSERT_NO_FATAL_FAILURE(waitForMenu(a));
+    PtyTerminal b({NUMERION_BINARY}, options);
+    Keyboard keysB(b, false);
+    ASSERT_NO_FATAL_FAILURE(startGame(b, keysB));
+    ASSERT_NO_FATAL_FAILURE(startGame(a, keysA));
+
+    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(a, keysA));
+    const int pointsA = pointsShown(a);
+    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(b, keysB));
+    const int pointsB = pointsShown(b);
+    ASSERT_NO_FATAL_FAILURE(continueToNameEntry(a, keysA));
+    ASSERT_NO_FATAL_FAILURE(continueToNameEntry(b, keysB));
+    ASSERT_NO_FATAL_FAILURE(moveHighlightTo(a, keysA, 22, 37));  // A
+    ASSERT_TRUE(keysA.tap('\r', [](const PtyTerminal& t) { return t.cell(33, 25).text == "A"; }));
+    ASSERT_NO_FATAL_FAILURE(moveHighlightTo(b, keysB, 22, 41));  // B
+    ASSERT_TRUE(keysB.tap('\r', [](const PtyTerminal& t) { return t.cell(33, 25).text == "B"; }));
+    ASSERT_NO_FATAL_FAILURE(moveHighlightTo(a, keysA, 30, 41));  // END
+    ASSERT_NO_FATAL_FAILURE(moveHighlightTo(b, keysB, 30, 41));
+
+    const auto listShown = [](const PtyTerminal& t) {
+        return t.rowText(30).find("<<<<  Deine Punkte:") != std::string::npos;
+    };
+    ASSERT_TRUE(keysA.tap('\r', listShown)) << a.screenText();
+    EXPECT_NE(a.rowText(29).find("<<<<  Dein Platz  : 1."), std::string::npos) << a.rowText(29);
+    ASSERT_TRUE(keysB.tap('\r', listShown)) << b.screenText();
+    const bool bFirst = pointsB > pointsA;
+    EXPECT_NE(b.rowText(29).find(bFirst ? "<<<<  Dein Platz  : 1." : "<<<<  Dein Platz  : 2."),
+              std::string::npos)
+        << b.rowText(29) << " with " << pointsA << " and " << pointsB;
+
+    const std::vector<char> after = fileBytes(dir.path() / "Highscore.rnk");
+    ASSERT_EQ(after.size(), 4400U);
+    const std::pair<std::int32_t, std::string> resultA{pointsA, "A" + std::string(14, ' ')};
+    const std::pair<std::int32_t, std::string> resultB{pointsB, "B" + std::string(14, ' ')};
+    EXPECT_EQ(placeIn(after, 1), bFirst ? resultB : resultA);
+    EXPECT_EQ(placeIn(after, 2), bFirst ? resultA : resultB);
+    EXPECT_EQ(placeIn(after, 3), (std::pair<std::int32_t, std::string>{0, "==============="}));
 }
 
 }  // namespace

@@ -12,45 +12,6 @@
 namespace numerion::e2e {
 namespace {
 
-// Terminal colour indexes of the room: walls brown (shown as yellow), mines magenta, the rest
-// light grey.
-constexpr int kWallColour = 3;
-constexpr int kMineColour = 5;
-constexpr int kGrey = 7;
-
-// The room as the screen shows it: glyphs and colours of every cell of rows 1..17, columns
-// 1..51. Returns the number of digits and mines seen.
-void expectRoomDrawn(const PtyTerminal& term, int& digits, int& mines) {
-    digits = 0;
-    mines = 0;
-    for (int row = 1; row <= 17; ++row) {
-        for (int column = 1; column <= 51; ++column) {
-            const CellLook look = term.cell(row, column);
-            const bool ring = row == 1 || row == 17 || column == 1 || column == 51;
-            SCOPED_TRACE("row " + std::to_string(row) + ", column " + std::to_string(column));
-            if (look.text == "▓") {
-                EXPECT_EQ(look.foreground, kWallColour);
-            } else if (look.text == "☼") {
-                EXPECT_FALSE(ring);
-                EXPECT_EQ(look.foreground, kMineColour);
-                ++mines;
-            } else if (look.text.size() == 1 && look.text[0] >= '1' && look.text[0] <= '9') {
-                EXPECT_FALSE(ring);
-                EXPECT_EQ(look.foreground, kGrey);
-                ++digits;
-            } else if (row == 3 && column == 2) {
-                EXPECT_EQ(look.text, "☺");
-                EXPECT_EQ(look.foreground, kGrey);
-            } else {
-                EXPECT_EQ(look.text, " ");
-            }
-        }
-    }
-    // The corners are always wall; the rest of the ring is wall or an opening.
-    EXPECT_EQ(term.cell(1, 1).text, "▓");
-    EXPECT_EQ(term.cell(17, 51).text, "▓");
-}
-
 TEST(KittyE2ETest, PlaysARoundWithKeyEventsWhileKeysReadAsUpWithoutTheFocus) {
     ScratchDir dir;
     PtyTerminal::Options options;

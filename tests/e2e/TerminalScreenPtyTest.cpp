@@ -57,13 +57,14 @@ TEST(TerminalScreenInPty, ShowsGlyphsAndColoursOnTheAlternateScreenAndRestoresOn
     EXPECT_FALSE(term.cursorVisible());
     EXPECT_EQ(term.rowText(1).substr(0, 8), "Numerion");
     EXPECT_EQ(term.rowText(3).rfind("    ☺▓«»☼", 0), 0u) << term.rowText(3);
-    EXPECT_EQ(term.cell(1, 1).foreground, -1);  // the console's own colours: the terminal's
-    EXPECT_EQ(term.cell(1, 1).background, -1);
-    EXPECT_EQ(term.cell(3, 5).foreground, 4);  // console blue is terminal blue
-    EXPECT_EQ(term.cell(3, 6).foreground, 9);  // light red
-    EXPECT_EQ(term.cell(3, 6).background, 6);  // cyan
-    EXPECT_EQ(term.cell(35, 71).foreground, 7);
-    EXPECT_EQ(term.cell(35, 71).background, 0);
+    // 256 colours: the nearest standard cube and grey indexes, never the terminal's first 16.
+    EXPECT_EQ(term.cell(1, 1).foreground, 248);  // the console's own colours: grey on black
+    EXPECT_EQ(term.cell(1, 1).background, 16);
+    EXPECT_EQ(term.cell(3, 5).foreground, 19);   // blue
+    EXPECT_EQ(term.cell(3, 6).foreground, 203);  // light red
+    EXPECT_EQ(term.cell(3, 6).background, 37);   // cyan
+    EXPECT_EQ(term.cell(35, 71).foreground, 248);
+    EXPECT_EQ(term.cell(35, 71).background, 16);
     EXPECT_NE(term.output().find("\x1b[8;35;80t"), std::string::npos);
 
     term.send("q");

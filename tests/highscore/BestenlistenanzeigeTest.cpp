@@ -261,7 +261,8 @@ TEST_F(HighscoreList, TheLastPageEndsWithPlace100) {
 
 TEST_F(HighscoreList, UpWinsOverDown) {
     show(2, 1, 0, 101, {{Key::Down}, {Key::Down}, {Key::Up, Key::Down}});
-    EXPECT_EQ(pagesDrawn(pictures), (std::vector<int>{1, 11, 21, 11}));
+    // The Down held under Up was never looked at: released, it counts once at the next poll.
+    EXPECT_EQ(pagesDrawn(pictures), (std::vector<int>{1, 11, 21, 11, 21}));
 }
 
 TEST_F(HighscoreList, AnAllZeroTableShowsPointsZeroAndEmptyFields) {

@@ -90,11 +90,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 class AfterGame : public ::testing::Test {
   protected:
-    // Plays the chain for a game with these points; a qualifying player takes "Z" and "END".
-    void finish(std::int32_t points) {
+    // Plays the chain for a game with these points, ended at that time, with this table; a
+    // qualifying player takes "Z" and "END".
+    void finish(std::int32_t points) { finish(points, table, kWhen); }
+    void finish(std::int32_t points, HighscoreTable& highscores, const std::string& when) {
         GameResult game;
         game.points = points;
-        game.endDateTime = kWhen;
+        game.endDateTime = when;
         newPlace = 101;
         std::vector<PassPilot::Keys> passes = pathOnGrid(0, 'Z' - 30);
         passes.push_back({Key::Enter});
@@ -114,7 +116,7 @@ class AfterGame : public ::testing::Test {
                 listRow30 = platform.row(30);
             }
         });
-        BESTENLISTENEINTRAG(platform.io, game, table, grid, newPlace);
+        BESTENLISTENEINTRAG(platform.io, game, highscores, grid, newPlace);
     }
 
     TempWorkingDir dir;
@@ -168,17 +170,53 @@ TEST_F(AfterGame, AQualifyingResultIsNamedInsertedSavedAndShownWithItsPlace) {
     EXPECT_EQ(bytes[43], 0);
 }
 
-TEST_F(AfterGame, TwoQualifyingGamesInARowBuildOnTheTableInMemory) {
+std::vector<std::string> datesOf(const HighscoreTable& table, int places) {
+    std::vector<std::string> dates;
+    for (int place = 1; place <= places; ++place)
+        dates.push_back(fieldText(table.at(place).dateTime));
+    return dates;
+}
+
+// Two games in one directory, each with the list it loaded at its start: the one that saves
+// later reads the list again and keeps the other's result, and an equal result of its own goes
+// below that older one. A next game of the first builds on the list as saved.
+TEST_F(AfterGame, TwoGamesInOneDirectoryKeepEachOthersResults) {
     initHighscoreFile(table, platform.keys);
-    finish(300);
-    // The file is not read again: a changed file is overwritten by the second save.
-    testing::writeFileBytes(std::vector<std::uint8_t>(4400, 0x55));
-    finish(200);
+    HighscoreTable other;
+    initHighscoreFile(other, platform.keys);
+    finish(300, table, "01.01.2026 - 10:00:00");
+    EXPECT_EQ(newPlace, 1);
+    finish(300, other, "01.01.2026 - 10:05:00");
     EXPECT_EQ(newPlace, 2);
     EXPECT_EQ(trimmed(listRow29), std::string(24, ' ') + "<<<<  Dein Platz  : 2.");
-    EXPECT_EQ(pointsOf(table, 3), (std::vector<std::int32_t>{300, 200, 0}));
+    EXPECT_EQ(pointsOf(other, 3), (std::vector<std::int32_t>{300, 300, 0}));
+    EXPECT_EQ(datesOf(other, 2),
+              (std::vector<std::string>{"01.01.2026 - 10:00:00", "01.01.2026 - 10:05:00"}));
+    const auto saved = other.image();
+    EXPECT_EQ(readFileBytes(), std::vector<std::uint8_t>(saved.begin(), saved.end()));
+
+    finish(200, table, "01.01.2026 - 10:10:00");
+    EXPECT_EQ(newPlace, 3);
+    EXPECT_EQ(pointsOf(table, 4), (std::vector<std::int32_t>{300, 300, 200, 0}));
     const auto image = table.image();
     EXPECT_EQ(readFileBytes(), std::vector<std::uint8_t>(image.begin(), image.end()));
+}
+
+// Qualified against the list loaded at the start, but the list filled up meanwhile: the
+// result is not entered, the file stays, and the list shows it as it is now.
+TEST_F(AfterGame, AResultTheListOutgrewMeanwhileIsNotEntered) {
+    initHighscoreFile(table, platform.keys);
+    const HighscoreTable full = tableWithPoints(std::vector<std::int32_t>(100, 500));
+    const auto fullImage = full.image();
+    const std::vector<std::uint8_t> fullBytes(fullImage.begin(), fullImage.end());
+    testing::writeFileBytes(fullBytes);
+    finish(10);
+    EXPECT_TRUE(sawNameEntry);
+    EXPECT_EQ(newPlace, 101);
+    EXPECT_EQ(trimmed(listRow29),
+              std::string(24, ' ') + "<<<<  Dein Platz  : Nicht unter den Top 100 !!");
+    EXPECT_EQ(table.image(), fullImage);
+    EXPECT_EQ(readFileBytes(), fullBytes);
 }
 
 TEST_F(AfterGame, AFailingSaveEndsTheProgramBeforeTheList) {

@@ -51,6 +51,14 @@ int colourIndex(const VTermColor& colour, bool foreground) {
     return -2;
 }
 
+int directRgb(const VTermColor& colour) {
+    if (!VTERM_COLOR_IS_RGB(&colour) || VTERM_COLOR_IS_DEFAULT_FG(&colour) ||
+        VTERM_COLOR_IS_DEFAULT_BG(&colour)) {
+        return -1;
+    }
+    return (colour.rgb.red << 16) | (colour.rgb.green << 8) | colour.rgb.blue;
+}
+
 void writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -176,6 +184,7 @@ void PtyTerminal::start(const std::function<void()>& childBody, const Options& o
         ::setenv("LC_ALL", options.lang.c_str(), 1);
         ::unsetenv("COLUMNS");
         ::unsetenv("LINES");
+        ::unsetenv("COLORTERM");
         for (const auto& entry : options.extraEnv) {
             auto eq = entry.find('=');
             if (eq != std::string::npos) {
@@ -456,6 +465,8 @@ CellLook PtyTerminal::cell(int row, int column) const {
     }
     look.foreground = colourIndex(c.fg, true);
     look.background = colourIndex(c.bg, false);
+    look.foregroundRgb = directRgb(c.fg);
+    look.backgroundRgb = directRgb(c.bg);
     look.bold = c.attrs.bold != 0;
     look.reverse = c.attrs.reverse != 0;
     return look;

@@ -32,8 +32,6 @@ struct ExitStatus {
     int signal = 0;  // ended by a signal: its number
 };
 
-// The look of one cell. Colour indexes are the terminal's (ANSI: 1 red, 4 blue, 8..15 bright);
-// -1 means the terminal's default colour, -2 a direct RGB colour.
 // A key as a kitty-protocol terminal reports it: CSI code ; modifiers : event final.
 struct KittyKey {
     int code = 0;
@@ -50,10 +48,15 @@ constexpr KittyKey kittyKey(char c) {
 }
 inline constexpr int kKittyCtrl = 5;  // modifiers: 1 + ctrl (4)
 
+// The look of one cell. Colour indexes are the terminal's (ANSI: 1 red, 4 blue, 8..15 bright);
+// -1 means the terminal's default colour, -2 a direct RGB colour, which the Rgb fields hold
+// (0xRRGGBB; -1 otherwise).
 struct CellLook {
     std::string text;  // UTF-8 of the cell, " " for an empty cell
     int foreground = -1;
     int background = -1;
+    int foregroundRgb = -1;
+    int backgroundRgb = -1;
     bool bold = false;
     bool reverse = false;
 };
@@ -66,6 +69,7 @@ class PtyTerminal {
         int columns = 80;
         std::string term = "xterm-256color";
         std::string lang = "C.UTF-8";
+        // COLORTERM is unset unless given here, so the colour depth is the terminal type's.
         std::vector<std::string> extraEnv;  // "NAME=value" entries
         // Answers the keyboard-protocol query as a kitty-protocol terminal does and keeps the
         // flag stacks the program pushes and pops (one per screen, as kitty keeps them).

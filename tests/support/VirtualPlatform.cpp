@@ -1,6 +1,7 @@
 #include "support/VirtualPlatform.h"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 #include "support/LocalTime.h"
@@ -8,9 +9,9 @@
 namespace numerion {
 namespace {
 
-// The virtual clock reads as seconds since a system start this long ago, so timer values
-// look like those of a machine that has been up for a while.
-constexpr double kUptimeBaseSeconds = 1000.0;
+// The virtual clock reads as time since a system start this long ago, so timer values look
+// like those of a machine that has been up for a while.
+constexpr double kUptimeBaseMs = 1000.0 * 1000.0;
 
 }  // namespace
 
@@ -107,6 +108,11 @@ void VirtualPlatform::setFocus(bool focused, double atMs) {
     schedule(atMs, Event{EventKind::Focus, Key::Count, 0, focused, {}});
 }
 
+void VirtualPlatform::resize(int columns, int rows, double atMs) {
+    const bool largeEnough = columns >= TextConsole::kColumns && rows >= TextConsole::kRows;
+    schedule(atMs, Event{EventKind::Resize, Key::Count, 0, largeEnough, {}});
+}
+
 void VirtualPlatform::at(double atMs, std::function<void()> action) {
     schedule(atMs, Event{EventKind::Action, Key::Count, 0, true, std::move(action)});
 }
@@ -143,24 +149,33 @@ void VirtualPlatform::beforeWait() {
 }
 
 void VirtualPlatform::apply(Event& event) {
+    InputEvent input;
     switch (event.kind) {
         case EventKind::Press:
-            held_[static_cast<int>(event.key)] = true;
-            inputQueue_.push_back(event.code);
-            break;
         case EventKind::Release:
-            held_[static_cast<int>(event.key)] = false;
+            held_[static_cast<int>(event.key)] = event.kind == EventKind::Press;
+            input.key = event.key;
+            if (event.kind == EventKind::Press) {
+                input.code = event.code;
+            } else {
+                input.action = InputEvent::Action::Release;
+            }
             break;
         case EventKind::Type:
-            inputQueue_.push_back(event.code);
+            input.code = event.code;
             break;
         case EventKind::Focus:
-            focused_ = event.focused;
+            input.type = event.on ? InputEvent::Type::FocusIn : InputEvent::Type::FocusOut;
+            break;
+        case EventKind::Resize:
+            largeEnough_ = event.on;
+            input.type = InputEvent::Type::Resized;
             break;
         case EventKind::Action:
             if (event.action) event.action();
-            break;
+            return;
     }
+    ready_.push_back(input);
 }
 
 void VirtualPlatform::applyDueEvents() {
@@ -221,56 +236,60 @@ void VirtualPlatform::clearRecords() {
     inputWaits_ = 0;
 }
 
-// --- Platform ---
+// --- the program's calls ---
 
-bool VirtualPlatform::hasFocus() {
-    applyDueEvents();
-    return focused_;
+void VirtualPlatform::Calls::sleep(double ms) {
+    p_.applyDueEvents();
+    p_.sleeps_.push_back(ms);
+    p_.beforeWait();
+    p_.core.sleep(ms);
 }
 
-bool VirtualPlatform::isHeld(Key key) {
-    applyDueEvents();
-    if (key == Key::Count) return false;
-    return held_[static_cast<int>(key)];
+void VirtualPlatform::Calls::waitForInput(int ms) {
+    p_.applyDueEvents();
+    ++p_.inputWaits_;
+    p_.beforeWait();
+    p_.core.waitForInput(ms);
 }
 
-std::optional<std::int32_t> VirtualPlatform::nextKeyPress() {
+// --- Backend ---
+
+void VirtualPlatform::waitForEvents(double timeoutMs, std::vector<InputEvent>& out) {
+    // The core looks at every call; most looks find nothing due.
+    const bool due = !script_.empty() && script_.begin()->first.first <= nowMs_;
+    if (timeoutMs == 0 && ready_.empty() && !due) return;
     applyDueEvents();
-    if (inputQueue_.empty()) return std::nullopt;
-    const std::int32_t code = inputQueue_.front();
-    inputQueue_.pop_front();
-    return code;
+    if (ready_.empty() && timeoutMs != 0) {
+        double until = timeoutMs < 0 ? std::numeric_limits<double>::infinity() : nowMs_ + timeoutMs;
+        if (!script_.empty())
+            until = std::min(until, std::max(script_.begin()->first.first, nowMs_));
+        advanceTo(until);
+    }
+    out.insert(out.end(), ready_.begin(), ready_.end());
+    ready_.clear();
 }
 
-void VirtualPlatform::sleep(double ms) {
-    applyDueEvents();
-    sleeps_.push_back(ms);
-    beforeWait();
-    if (ms > 0) advanceTo(nowMs_ + ms);  // an endless sleep runs into the deadline
+bool VirtualPlatform::present() {
+    if (!largeEnough_) {
+        presentedVersion_ = ~std::uint64_t{0};  // a window that fits again shows everything
+        return false;
+    }
+    if (screen.version() != presentedVersion_) {
+        presentedVersion_ = screen.version();
+        presentedAtMs_ = nowMs_;
+    }
+    return true;
 }
 
-void VirtualPlatform::waitForInput(int ms) {
-    applyDueEvents();
-    ++inputWaits_;
-    beforeWait();
-    double until = nowMs_ + std::max(ms, 0);
-    // Only something new wakes the wait: presses already queued were there when it began.
-    if (!script_.empty()) until = std::min(until, std::max(script_.begin()->first.first, nowMs_));
-    advanceTo(until);
-}
-
-double VirtualPlatform::monotonicSeconds() {
-    applyDueEvents();
-    return kUptimeBaseSeconds + nowMs_ / 1000.0;
+double VirtualPlatform::monotonicMs() {
+    return kUptimeBaseMs + nowMs_;
 }
 
 std::optional<std::tm> VirtualPlatform::localTime() {
-    applyDueEvents();
     return localTime_;
 }
 
 double VirtualPlatform::bell() {
-    applyDueEvents();
     beepTimes_.push_back(nowMs_);
     return 0;
 }

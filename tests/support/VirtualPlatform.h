@@ -1,12 +1,13 @@
 #pragma once
-// A platform without a terminal, for tests: a virtual clock that waits and beeps advance at
-// once, a script of key presses, releases and focus changes on that clock, and the screen
-// model to read back. Whole screens and games run on it in milliseconds, deterministically.
+// A backend without a terminal, for tests, under the real PlatformCore: a virtual clock that
+// waits and beeps advance at once, a script of key presses, releases, focus and window-size
+// changes on that clock, a record of what was presented and rung, and the screen model to read
+// back. Whole screens and games run on it in milliseconds, deterministically, with the rules
+// that ship.
 
 #include <array>
 #include <cstdint>
 #include <ctime>
-#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -14,31 +15,56 @@
 #include <utility>
 #include <vector>
 
+#include "console/Backend.h"
 #include "console/KeyInput.h"
+#include "console/PlatformCore.h"
 #include "console/RandomGenerator.h"
 #include "console/Services.h"
 #include "console/TextConsole.h"
 
 namespace numerion {
 
-class VirtualPlatform : public Platform {
+class VirtualPlatform : public Backend {
   public:
     VirtualPlatform();
     VirtualPlatform(const VirtualPlatform&) = delete;
     VirtualPlatform& operator=(const VirtualPlatform&) = delete;
 
     TextConsole screen;
-    KeyInput keys{*this};
+    // The shipped rules over this backend; the core's own tests call it directly.
+    PlatformCore core{*this};
+
+  private:
+    // The program's calls on their way to the core, for the records and the hooks below.
+    class Calls final : public Platform {
+      public:
+        explicit Calls(VirtualPlatform& p) : p_(p) {}
+        bool hasFocus() override { return p_.core.hasFocus(); }
+        bool isHeld(Key key) override { return p_.core.isHeld(key); }
+        std::optional<std::int32_t> nextKeyPress() override { return p_.core.nextKeyPress(); }
+        bool takeKeyArrived() override { return p_.core.takeKeyArrived(); }
+        void sleep(double ms) override;
+        void waitForInput(int ms) override;
+        double monotonicSeconds() override { return p_.core.monotonicSeconds(); }
+        std::optional<std::tm> localTime() override { return p_.core.localTime(); }
+        double bell() override { return p_.core.bell(); }
+
+      private:
+        VirtualPlatform& p_;
+    };
+    Calls calls_{*this};
+
+  public:
+    KeyInput keys{calls_};
     RandomGenerator random;
     Services io{screen, keys, random};
 
     // --- the script; times are virtual milliseconds since the platform was made ---
     // Scripted events fall due in time order (equal times in the order they were scripted) and
-    // take effect at the first platform call at or after their time; events scripted for a
-    // time already past take effect at the next call. The program sees held keys only when it
-    // polls, so a tap shorter than the wait in between is missed, just as on a keyboard: hold
-    // steering keys across a whole tick.
-    // A press puts the key's code into the input queue and holds the key until its release.
+    // reach the core at its first call at or after their time; events scripted for a time
+    // already past reach it at the next call. Key events tell releases (the held state is
+    // exact), so a tap released between two looks reads as down at the next look, once.
+    // A press puts the key's code into the pending keys and holds the key until its release.
     void press(Key key, double atMs);
     void release(Key key, double atMs);
     // Press at atMs, release holdMs later.
@@ -50,11 +76,14 @@ class VirtualPlatform : public Platform {
     // Types each byte of text as a character key, the first at atMs, then one every stepMs.
     void typeText(const std::string& text, double atMs, double stepMs = 10);
     void setFocus(bool focused, double atMs);
+    // The window changes size; smaller than 80 x 35 the game is held until it is large enough.
+    void resize(int columns, int rows, double atMs);
     // Runs action at the first platform call at or after atMs (an autopilot reacting to the
     // screen schedules its next look from inside its action).
     void at(double atMs, std::function<void()> action);
-    // Runs before every wait with the current virtual time, so a test can steer a running
-    // loop (press a key when a screen shows something). Empty to remove.
+    // Runs before every wait of the program (sleep or idle) with the current virtual time, so
+    // a test can steer a running loop (press a key when a screen shows something). Empty to
+    // remove.
     void onWait(std::function<void(double nowMs)> hook);
     // Runs action once, at the first wait (sleep or idle) at which the screen shows text;
     // watches are checked in the order they were set, before the onWait hook.
@@ -64,21 +93,26 @@ class VirtualPlatform : public Platform {
     // codes for the arrows ...).
     static std::int32_t keyCodeOf(Key key);
 
+    // A plain wait of the program, as a screen makes it (KeyInput's waits do the same).
+    void sleep(double ms) { calls_.sleep(ms); }
+
     // --- what happened ---
     double nowMs() const { return nowMs_; }
     // Whether the key is held now by the script (regardless of focus).
     bool heldNow(Key key) const { return held_[static_cast<int>(key)]; }
-    bool focusedNow() const { return focused_; }
-    // Key presses queued on the platform and not yet taken by the keyboard layer.
-    int queuedKeyPresses() const { return static_cast<int>(inputQueue_.size()); }
     // Scripted events and actions not yet due.
     int scriptedEventsLeft() const { return static_cast<int>(script_.size()); }
     // How often the program blocked waiting for input (KeyInput::idle).
     int inputWaits() const { return inputWaits_; }
     int beeps() const { return static_cast<int>(beepTimes_.size()); }
     const std::vector<double>& beepTimes() const { return beepTimes_; }
-    // Each wait the program made: plain sleeps (ms) in order; for schedule tests.
+    // Each plain wait the program made (ms), in order; for schedule tests.
     const std::vector<double>& sleeps() const { return sleeps_; }
+    // What the player saw: the version of the screen model last presented (see
+    // TextConsole::version) and when it was shown; while the window is too small nothing is,
+    // and once it fits the whole model is shown again.
+    std::uint64_t presentedVersion() const { return presentedVersion_; }
+    double presentedAtMs() const { return presentedAtMs_; }
     // The 80 bytes of a screen row, 1-based.
     std::string row(int r) const { return screen.rowText(r); }
     // All 35 rows, each followed by a line feed; for failure messages and whole-screen checks.
@@ -101,26 +135,24 @@ class VirtualPlatform : public Platform {
     void setDeadline(double atMs) { deadlineMs_ = atMs; }
     double deadline() const { return deadlineMs_; }
 
-    // Platform
-    bool hasFocus() override;
-    bool isHeld(Key key) override;
-    std::optional<std::int32_t> nextKeyPress() override;
-    void sleep(double ms) override;
-    void waitForInput(int ms) override;
-    double monotonicSeconds() override;
+    // Backend
+    void waitForEvents(double timeoutMs, std::vector<InputEvent>& out) override;
+    bool present() override;
+    double monotonicMs() override;
     std::optional<std::tm> localTime() override;
     double bell() override;
+    HeldKeys::Mode heldKeysMode() override { return HeldKeys::Mode::Exact; }
 
     // The fixed local time of a new platform: Thursday, 5 March 2026, 21:07:03.
     static std::tm defaultLocalTime();
 
   private:
-    enum class EventKind { Press, Release, Type, Focus, Action };
+    enum class EventKind { Press, Release, Type, Focus, Resize, Action };
     struct Event {
         EventKind kind;
         Key key = Key::Count;
         std::int32_t code = 0;
-        bool focused = true;
+        bool on = true;  // focused; large enough
         std::function<void()> action;
     };
 
@@ -136,9 +168,11 @@ class VirtualPlatform : public Platform {
     std::map<std::pair<double, std::uint64_t>, Event> script_;
     std::uint64_t nextEventNumber_ = 0;
     bool applying_ = false;
+    std::vector<InputEvent> ready_;  // due, for the core's next look
     std::array<bool, static_cast<int>(Key::Count)> held_{};
-    bool focused_ = true;
-    std::deque<std::int32_t> inputQueue_;
+    bool largeEnough_ = true;
+    std::uint64_t presentedVersion_ = ~std::uint64_t{0};
+    double presentedAtMs_ = 0;
     int inputWaits_ = 0;
     std::vector<double> beepTimes_;
     std::vector<double> sleeps_;

@@ -73,9 +73,13 @@ class Browser:
                 self.close()
                 raise RuntimeError("chromium did not open its DevTools port")
             time.sleep(0.1)
-        self.target = pages[0]["id"]
-        self.ws = websocket.create_connection(pages[0]["webSocketDebuggerUrl"], timeout=60,
-                                              suppress_origin=True)
+        self.attach(pages[0]["id"])
+
+    def attach(self, target):
+        self.target = target
+        self.ws = websocket.create_connection(
+            f"ws://127.0.0.1:{self.port}/devtools/page/{target}", timeout=60,
+            suppress_origin=True)
         self.call("Page.enable")
         self.call("Runtime.enable")
         # Headless chromium has no focus of its own; without this no page gets key events.
@@ -190,3 +194,22 @@ class Browser:
                 self.process.kill()
                 self.process.wait()
         shutil.rmtree(self.profile, ignore_errors=True)
+
+
+class Tab(Browser):
+    """Another tab of a running browser: the same profile and storage, a page of its own, in
+    front of the others."""
+
+    def __init__(self, browser):
+        self.port = browser.port
+        self.process = None
+        self.ws = None
+        self.next_id = 0
+        self.pending_events = []
+        self.attach(browser.call("Target.createTarget", url="about:blank")["targetId"])
+
+    def close(self):
+        if self.ws is not None:
+            self.call("Target.closeTarget", targetId=self.target)
+            self.ws.close()
+            self.ws = None

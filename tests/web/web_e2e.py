@@ -14,7 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser import META, Browser  # noqa: E402
+from browser import META, Browser, Tab  # noqa: E402
 
 TIMEOUT = 20
 HIGHLIGHT_BACKGROUND = 3  # the name grid's highlighted cell is drawn on cyan
@@ -265,11 +265,15 @@ def name_entry(p, b):
     check(1 <= tapped <= 2, f"a 0.12 s tap moved {tapped} cells")
     print("ok: held keys are exact")
 
-    move_to(p, b, (22, 37))  # "A"
+    spell(p, b, (22, 37), "A")
+
+
+def spell(p, b, cell, letter):
+    """Takes one letter and moves to END, without pressing it."""
+    move_to(p, b, cell)
     b.tap("Enter")
-    p.wait_text(33, "\u00ab A _")
+    p.wait_text(33, "\u00ab " + letter + " _")
     move_to(p, b, (30, 41))  # END
-    b.tap("Enter")
 
 
 def move_to(p, b, target):
@@ -292,24 +296,50 @@ def move_to(p, b, target):
     raise Failure(f"the highlight did not reach {target}")
 
 
-def the_list(p, points):
-    s = p.wait_text(29, "<<<<  Dein Platz  : 1.")
+def the_list(p, b, points, place):
+    b.tap("Enter")
+    s = p.wait_text(29, f"<<<<  Dein Platz  : {place}.")
     check(f"<<<<  Deine Punkte: {points}" in p.row(30, s), "points below the list")
     check(not asks_before_leaving(p.b), "the list asks before leaving")
-    print("ok: the list with the player's place (1)")
+    print(f"ok: the list with the player's place ({place})")
 
 
-def saved_after_reload(p, b, points):
+def second_tab_to_its_name_entry(b, page):
+    """Another tab of the page, started while the first waits at its name entry: it loads the
+    same list and plays to its own name entry."""
+    t = Tab(b)
+    q = Page(t)
+    t.navigate(page)
+    wait_menu(q)
+    t.tap("Digit1")
+    q.wait_for(lambda s: q.lives(s) == 3 and q.apprentice(s) == (3, 2), "a game in the second tab")
+    points = lose_the_game(q, t)
+    t.tap("Digit5")
+    q.wait_text(3, "Du hast es in die Bestenliste geschafft")
+    q.wait_for(lambda s: q.highlight(s) == (14, 25), "the highlight on the first cell")
+    spell(q, t, (22, 41), "B")
+    return t, q, points
+
+
+def in_front(b):
+    b.call("Target.activateTarget", targetId=b.target)
+    b.call("Emulation.setFocusEmulationEnabled", enabled=True)
+
+
+def saved_after_reload(p, b, results):
+    """Both tabs' results, in their order, after a reload."""
     b.reload()
     wait_menu(p)
     b.tap("Digit3")
-    s = p.wait_text(3, "Bestenliste ( Top 100 )")
-    # The list draws itself in one of four styles, some of them animated: wait for the row.
-    place1 = re.compile(r"^\s*1\.\s+%d\s+A\s" % points)
-    s = p.wait_for(lambda s: any(place1.match(r) for r in s["text"]), f"place 1 with {points} A")
-    first = next(r for r in s["text"] if place1.match(r))
+    p.wait_text(3, "Bestenliste ( Top 100 )")
+    # The list draws itself in one of four styles, some of them animated: wait for the rows.
+    rows = [re.compile(r"^\s*%d\.\s+%d\s+%s\s" % (place, points, name))
+            for place, (points, name) in enumerate(results, 1)]
+    s = p.wait_for(lambda s: all(any(row.match(r) for r in s["text"]) for row in rows),
+                   f"the places {results}")
+    shown = [next(r for r in s["text"] if row.match(r)).strip() for row in rows]
     press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
-    print("ok: a reload keeps the result:", first.strip())
+    print("ok: a reload keeps both results:", " | ".join(shown))
 
 
 def keypad_and_main_row_4(p, b):
@@ -341,36 +371,166 @@ def record(points, name, date_time):
             + date_time.encode().ljust(22, b"\0") + b"\0\0")
 
 
-def file_in_and_out(p, b, scratch):
-    """Download gives the 4400 bytes the program wrote; a loaded file is the one the start-up
-    reads after the reload that takes it."""
-    b.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=scratch)
-    b.evaluate("document.getElementById('download').click()")
-    downloaded = os.path.join(scratch, "Highscore.rnk")
+def list_bytes(first_points, first_name):
+    """A whole list: place 1 as given, the other places as a fresh file has them."""
+    return record(first_points, first_name, "01.02.2026 - 03:04:05") + b"".join(
+        record(0, "=" * 15, "01.02.2026 - 03:04:05") for _ in range(99))
+
+
+def download(b, scratch, button, name):
+    path = os.path.join(scratch, name)
+    if os.path.exists(path):
+        os.remove(path)
+    b.evaluate(f"document.getElementById('{button}').click()")
     deadline = time.monotonic() + TIMEOUT
-    while not os.path.exists(downloaded) and time.monotonic() < deadline:
+    while not os.path.exists(path) and time.monotonic() < deadline:
         time.sleep(0.05)
     time.sleep(0.3)
-    with open(downloaded, "rb") as f:
-        out = f.read()
-    check(len(out) == 4400 and out[4:20] == b"A" + b" " * 14 + b"\0", f"downloaded {len(out)} bytes")
+    with open(path, "rb") as f:
+        return f.read()
 
-    loaded = os.path.join(scratch, "load.rnk")
-    with open(loaded, "wb") as f:
-        # Place 1 only and part of place 2: the rest of the table reads as zeros.
-        f.write(record(4242, "Aus der Konsole", "01.02.2026 - 03:04:05") + b"\x07" * 20)
+
+def choose_file(b, scratch, name, data):
+    path = os.path.join(scratch, name)
+    with open(path, "wb") as f:
+        f.write(data)
     document = b.call("DOM.getDocument")["root"]["nodeId"]
     node = b.call("DOM.querySelector", nodeId=document, selector="#file")["nodeId"]
+    b.call("DOM.setFileInputFiles", files=[path], nodeId=node)
+
+
+def wait_footer(p, text):
+    deadline = time.monotonic() + TIMEOUT
+    while text not in p.footer():
+        if time.monotonic() > deadline:
+            raise Failure(f"the line below does not say {text!r}: {p.footer()!r}")
+        time.sleep(0.05)
+
+
+def same_page(b):
+    return b.evaluate("window.notReloaded === true")
+
+
+def replace_with(p, b, scratch, name, data):
+    """A valid list offered: the page asks first; the answer Ersetzen stores it."""
+    choose_file(b, scratch, name, data)
+    wait_footer(p, "ersetzt die bisherige Bestenliste. Ersetzen?")
     b.pending_events.clear()
-    b.call("DOM.setFileInputFiles", files=[loaded], nodeId=node)
+    b.evaluate("document.getElementById('replace').click()")
+
+
+def shows_place_1(p, b, points, name):
+    b.tap("Digit3")
+    p.wait_for(lambda s: any(re.match(r"^\s*1\.\s+%d\s+%s" % (points, name), r) for r in s["text"]),
+               f"place 1 with {points} {name}")
+    press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
+
+
+def file_in_and_out(p, b, scratch):
+    """Download gives the 4400 bytes the program wrote. A loaded file is checked first and
+    replaces the list only when the player says so, with the page started again once no game
+    would be lost; the list it replaced can still be downloaded."""
+    b.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=scratch)
+    out = download(b, scratch, "download", "Highscore.rnk")
+    check(len(out) == 4400 and b"A" + b" " * 14 + b"\0" in (out[4:20], out[48:64]),
+          f"downloaded {len(out)} bytes")
+
+    b.evaluate("window.notReloaded = true")
+    random_bytes = bytes((i * 131 + 7) % 256 for i in range(4400))
+    picture = b"\x89PNG\r\n\x1a\n" + bytes(600)
+    negative = record(-5, "Minus", "01.02.2026 - 03:04:05") + list_bytes(0, "x")[44:]
+    wrong = [("leer.rnk", b"", "hat 0 Bytes"), ("kurz.rnk", b"0123456789", "hat 10 Bytes"),
+             ("zufall.rnk", random_bytes, "Platz 1"), ("bild.png", picture, "hat 608 Bytes"),
+             ("minus.rnk", negative, "Platz 1 hat negative Punkte")]
+    for name, data, why in wrong:
+        choose_file(b, scratch, name, data)
+        wait_footer(p, f"„{name}“ ist keine Bestenliste")
+        check(why in p.footer(), f"{name}: {p.footer()!r}")
+    check(same_page(b), "a wrong file reloaded the page")
+    check(download(b, scratch, "download", "Highscore.rnk") == out, "a wrong file changed the list")
+    print("ok: wrong files refused:", " / ".join(w[2] for w in wrong))
+
+    choose_file(b, scratch, "konsole.rnk", list_bytes(4242, "Aus der Konsole"))
+    wait_footer(p, "ersetzt die bisherige Bestenliste. Ersetzen?")
+    b.evaluate("document.getElementById('keep').click()")
+    wait_footer(p, "Die bisherige Bestenliste bleibt.")
+    check(same_page(b) and download(b, scratch, "download", "Highscore.rnk") == out,
+          "Abbrechen changed the list")
+
+    # At the title menu the page starts again at once.
+    replace_with(p, b, scratch, "konsole.rnk", list_bytes(4242, "Aus der Konsole"))
     b.wait_event("Page.loadEventFired")
     wait_menu(p)
-    check("64 Bytes" in p.footer(), f"the line below: {p.footer()!r}")
-    b.tap("Digit3")
-    p.wait_for(lambda s: any(re.match(r"^\s*1\.\s+4242\s+Aus der Konsole", r) for r in s["text"]),
-               "the loaded place 1")
-    press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "the menu")
-    print("ok: the file downloaded (4400 bytes) and a loaded one in its place after the reload")
+    shows_place_1(p, b, 4242, "Aus der Konsole")
+    check(download(b, scratch, "previous", "Highscore-vorher.rnk") == out, "the replaced list")
+    print("ok: a loaded list replaces the current one after the question; the old one downloads")
+
+    # During a game the page waits; "Neu starten" starts it at once.
+    b.evaluate("window.notReloaded = true")
+    b.tap("Digit1")
+    p.wait_for(lambda s: p.lives(s) == 3, "a game")
+    replace_with(p, b, scratch, "zweite.rnk", list_bytes(4343, "Zweite Liste"))
+    wait_footer(p, "sobald das Spiel zu Ende ist")
+    time.sleep(1.0)
+    check(same_page(b) and p.lives(p.screen()) == 3, "the page started again during a game")
+    b.evaluate("document.getElementById('restart').click()")
+    b.wait_event("Page.loadEventFired")
+    wait_menu(p)
+    shows_place_1(p, b, 4343, "Zweite Liste")
+
+    # In the instructions it waits too, and starts again when the menu comes back.
+    b.evaluate("window.notReloaded = true")
+    b.tap("Digit2")
+    p.wait_for(lambda s: "mit Leertaste" in s["text"][34], "the instructions")
+    replace_with(p, b, scratch, "dritte.rnk", list_bytes(4444, "Dritte Liste"))
+    wait_footer(p, "sobald das Spiel zu Ende ist")
+    check(same_page(b), "the page started again in the instructions")
+    b.tap("Space")
+    b.wait_event("Page.loadEventFired")
+    wait_menu(p)
+    shows_place_1(p, b, 4444, "Dritte Liste")
+    print("ok: during a game the page waits, until Neu starten or the menu")
+
+
+def refused_write(page):
+    """IndexedDB refusing the save (its transaction aborted, as the quota does): the game ends
+    with error 3 at line 339, the report below the grid, and no result stored."""
+    c = Browser()
+    try:
+        q = Page(c)
+        c.navigate(page)
+        wait_menu(q)
+        c.evaluate("""(function () {
+            var put = IDBObjectStore.prototype.put;
+            IDBObjectStore.prototype.put = function () {
+                var request = put.apply(this, arguments);
+                this.transaction.abort();
+                return request;
+            };
+        })()""")
+        c.tap("Digit1")
+        q.wait_for(lambda s: q.lives(s) == 3 and q.apprentice(s) == (3, 2), "a game")
+        lose_the_game(q, c)
+        c.tap("Digit5")
+        q.wait_text(3, "Du hast es in die Bestenliste geschafft")
+        q.wait_for(lambda s: q.highlight(s) == (14, 25), "the highlight on the first cell")
+        move_to(q, c, (30, 41))
+        c.tap("Enter")
+        deadline = time.monotonic() + TIMEOUT
+        while q.status() is None and time.monotonic() < deadline:
+            time.sleep(0.05)
+        expected = "\nAborting due to runtime error 3 (file I/O error) at line 339 of Numerion::()\n\n"
+        check(q.status() == 3, f"status {q.status()}")
+        check(c.evaluate("window.numerion.report()") == expected, "the report")
+        check("at line 339" in q.footer(), "the report below the grid")
+        c.reload()
+        wait_menu(q)
+        c.tap("Digit3")
+        q.wait_for(lambda s: any(re.match(r"^\s*1\.\s+0\s+=+", r) for r in s["text"]),
+                   "place 1 still empty")
+        print("ok: a save IndexedDB refuses ends with error 3 at line 339, nothing stored")
+    finally:
+        c.close()
 
 
 def without_indexeddb(b, page):
@@ -480,8 +640,7 @@ def touch_round(page, shots):
         k.tap("Enter")
         q.wait_text(33, "\u00ab A _")
         move_to(q, k, (30, 41))  # END
-        k.tap("Enter")
-        the_list(q, points)
+        the_list(q, k, points, 1)
         print("ok: a whole round with the on-screen keys")
         if shots:
             c.screenshot(os.path.join(shots, "phone-list.png"))
@@ -557,10 +716,15 @@ def fatal_report(p, b):
     line 41), and the report stands below the grid."""
     b.reload()
     wait_menu(p)
+    # A directory as the stored entry, in the layout the page keeps its file in.
     b.evaluate("""new Promise(function (done) {
-        FS.unlink('/numerion/Highscore.rnk');
-        FS.mkdir('/numerion/Highscore.rnk');
-        FS.syncfs(false, done);
+        var open = indexedDB.open('/numerion', 21);
+        open.onsuccess = function () {
+            var tx = open.result.transaction('FILE_DATA', 'readwrite');
+            tx.objectStore('FILE_DATA').put({timestamp: new Date(), mode: 16877},
+                                            '/numerion/Highscore.rnk');
+            tx.oncomplete = function () { open.result.close(); done(); };
+        };
     })""", await_promise=True)
     b.reload()
     deadline = time.monotonic() + TIMEOUT
@@ -591,12 +755,22 @@ def main():
         hidden_page_holds_the_game(p, b)
         points = lose_the_game(p, b)
         name_entry(p, b)
-        the_list(p, points)
+        # Both tabs at their name entry with the list as it was: this one saves first.
+        t, q, points_b = second_tab_to_its_name_entry(b, "file://" + page)
+        in_front(b)
+        the_list(p, b, points, 1)
+        in_front(t)
+        b_first = points_b > points
+        the_list(q, t, points_b, 1 if b_first else 2)
+        t.close()
+        in_front(b)
+        results = [(points, "A"), (points_b, "B")]
         # At once, as a tab closed when the list appears: the save was written through.
-        saved_after_reload(p, b, points)
+        saved_after_reload(p, b, results[::-1] if b_first else results)
         file_in_and_out(p, b, scratch)
         keypad_and_main_row_4(p, b)
         fatal_report(p, b)
+        refused_write("file://" + page)
         without_indexeddb(b, "file://" + page)
         sliding_page("file://" + page)
         touch_round("file://" + page, shots)

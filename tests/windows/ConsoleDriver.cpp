@@ -429,8 +429,10 @@ struct Context {
 
 // Every flow ends with the console given back: the original buffer active again with its
 // size, window, cursor, colours, title, input mode and text as they were. While the game ran
-// the console showed a buffer of 80 x 35 with a hidden cursor, and the game's screens stood
-// where this program's text stands now, so these checks cannot pass unseen.
+// the console showed a buffer of 80 x 35 with a hidden cursor, under the title "Numerion" and
+// with Quick Edit off, and the game's screens stood where this program's text stands now, so
+// these checks cannot pass unseen. (Wine keeps no colour table, so the colours the game sets
+// cannot be seen here.)
 class ConsoleWatch {
   public:
     ConsoleWatch() : before_(activeState()) {}
@@ -457,6 +459,19 @@ class ConsoleWatch {
                   info.srWindow.Bottom - info.srWindow.Top + 1 == kRows,
               "the window is not 80 x 35");
         check(!cursor.bVisible, "the cursor shows on the menu");
+        wchar_t title[512] = {};
+        GetConsoleTitleW(title, 512);
+        check(std::wstring(title) == L"Numerion", "the title while the game runs: " + utf8(title));
+        // The console as found says how Quick Edit stands (it is on here): off while the game
+        // runs, so that a click cannot stop it in a selection.
+        DWORD mode = 0;
+        GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+        check(
+            (before_.inputMode & (ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE)) ==
+                    (ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE) &&
+                (mode & (ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE)) == ENABLE_EXTENDED_FLAGS,
+            format("Quick Edit: input mode %#lx before, %#lx while the game runs",
+                   before_.inputMode, mode));
         takenOver_ = true;
     }
 

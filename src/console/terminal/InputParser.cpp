@@ -178,7 +178,7 @@ std::optional<std::int32_t> tildeKeyCode(long number) {
 }
 
 // A key of the kitty protocol's CSI ... u form.
-void kittyKey(std::uint32_t c, int modifiers, Action action, std::vector<InputEvent>& out) {
+void kittyKey(std::uint32_t c, int modifiers, Action action, std::vector<TerminalEvent>& out) {
     if ((c >= kitty::kCapsLock && c <= kitty::kMenu) || (c >= kitty::kF13 && c <= kitty::kF35) ||
         (c >= kitty::kMediaFirst && c <= kitty::kModifierLast)) {
         return;  // lock, modifier and media keys are no keys of the game
@@ -186,9 +186,9 @@ void kittyKey(std::uint32_t c, int modifiers, Action action, std::vector<InputEv
     if (modifiers == kCtrl && (c == 'c' || c == 'z' || c == '\\')) {
         // With every key reported as an escape code these reach us instead of the signals.
         if (action == Action::Release) return;
-        out.push_back(plainEvent(c == 'c'   ? Type::Interrupt
-                                 : c == 'z' ? Type::Suspend
-                                            : Type::Quit));
+        out.push_back(c == 'c'   ? TerminalControl::Interrupt
+                      : c == 'z' ? TerminalControl::Suspend
+                                 : TerminalControl::Quit);
         return;
     }
     if (c >= kitty::kKeypad0 && c <= kitty::kKeypad9) {
@@ -253,7 +253,7 @@ void kittyKey(std::uint32_t c, int modifiers, Action action, std::vector<InputEv
 
 }  // namespace
 
-void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
+void InputParser::feed(std::string_view bytes, std::vector<TerminalEvent>& out) {
     for (char ch : bytes) {
         const auto byte = static_cast<std::uint8_t>(ch);
         switch (state_) {
@@ -280,6 +280,9 @@ void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
                     sequence_.clear();
                 } else if (byte == 'O') {
                     state_ = State::Ss3;
+                } else if (paste_) {
+                    state_ = State::Ground;  // a pasted Escape is no key
+                    ground(byte, out);
                 } else {
                     // Escape and then another key (or Alt+key): two key presses.
                     out.push_back(characterEvent(kEsc));
@@ -290,7 +293,9 @@ void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
             case State::Ss3:
                 state_ = State::Ground;
                 if (byte >= 0x40 && byte <= 0x7e) {
-                    finishSs3(byte, out);
+                    if (!paste_) finishSs3(byte, out);
+                } else if (paste_) {
+                    ground(byte, out);
                 } else {
                     out.push_back(characterEvent(kEsc));
                     out.push_back(characterEvent('O'));
@@ -330,7 +335,13 @@ void InputParser::feed(std::string_view bytes, std::vector<InputEvent>& out) {
     }
 }
 
-void InputParser::expire(std::vector<InputEvent>& out) {
+void InputParser::expire(std::vector<TerminalEvent>& out) {
+    if (paste_) {
+        paste_ = false;
+        if (state_ != State::Utf8) state_ = State::Ground;
+        sequence_.clear();
+        return;
+    }
     if (state_ == State::Escape) {
         out.push_back(characterEvent(kEsc));
         state_ = State::Ground;
@@ -350,7 +361,7 @@ void InputParser::expire(std::vector<InputEvent>& out) {
     }
 }
 
-void InputParser::ground(std::uint8_t byte, std::vector<InputEvent>& out) {
+void InputParser::ground(std::uint8_t byte, std::vector<TerminalEvent>& out) {
     if (byte == kEsc) {
         state_ = State::Escape;
     } else if (byte < 0x80) {
@@ -374,7 +385,7 @@ void InputParser::ground(std::uint8_t byte, std::vector<InputEvent>& out) {
     // stray continuation bytes and invalid lead bytes are dropped
 }
 
-void InputParser::finishSs3(std::uint8_t final, std::vector<InputEvent>& out) {
+void InputParser::finishSs3(std::uint8_t final, std::vector<TerminalEvent>& out) {
     switch (final) {
         case 'A':
             out.push_back(keyEvent(Key::Up, keycode::kUp));
@@ -415,7 +426,12 @@ void InputParser::finishSs3(std::uint8_t final, std::vector<InputEvent>& out) {
     }
 }
 
-void InputParser::finishCsi(std::uint8_t final, std::vector<InputEvent>& out) {
+void InputParser::finishCsi(std::uint8_t final, std::vector<TerminalEvent>& out) {
+    if (final == '~' && sequence_ == (paste_ ? "201" : "200")) {
+        paste_ = !paste_;
+        return;
+    }
+    if (paste_) return;
     if (sequence_ == "[") {
         if (final >= 'A' && final <= 'E') {
             out.push_back(keyEvent(std::nullopt, keycode::function(final - 'A' + 1)));
@@ -424,8 +440,8 @@ void InputParser::finishCsi(std::uint8_t final, std::vector<InputEvent>& out) {
     }
     const Sequence seq = splitParameters(sequence_);
     if (seq.marker == '?') {
-        if (final == 'u') out.push_back(plainEvent(Type::KittyFlags));
-        if (final == 'c') out.push_back(plainEvent(Type::DeviceAttributes));
+        if (final == 'u') out.push_back(TerminalControl::KittyFlags);
+        if (final == 'c') out.push_back(TerminalControl::DeviceAttributes);
         return;
     }
     if (seq.marker != 0 || seq.intermediates) return;  // answers we never asked for

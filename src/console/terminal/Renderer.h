@@ -46,13 +46,16 @@ inline Picture pictureOf(const TextConsole& screen) {
 
 // What the terminal can do, read from terminfo and the locale by the caller.
 struct TerminalTraits {
-    // Number of colours: 16 or more gives the bright colours directly (SGR 90-97, 100-107);
-    // 8 shows a bright foreground as bold and a bright background as its dark colour; fewer
-    // shows no colours at all.
+    // Number of colours. 2^24 (direct colour) shows the console's own shades; 256 their nearest
+    // in the 256-colour cube and greys, whatever the terminal's first 16 colours are; 16 the
+    // ANSI colours directly (SGR 90-97, 100-107); 8 shows a bright foreground as bold and a
+    // bright background as its dark colour; fewer shows no colours at all. Every cell is drawn
+    // in colours of the game's, never in the terminal's own.
     int colours = 256;
     bool utf8 = true;
     // Erasing fills with the current background (terminfo bce): a repaint then erases in the
-    // picture's most common background and sends only the cells that differ from it.
+    // picture's most common background and sends only the cells that differ from it. Without
+    // it every cell is written, the window around the picture with blanks.
     bool backColourErase = true;
     std::string hideCursor = "\x1b[?25l";
     std::string showCursor = "\x1b[?25h";
@@ -87,24 +90,34 @@ class Renderer {
         return out;
     }
 
+    // Appends the reset to the terminal's own colours, unless they are in force. Sent before
+    // the program rests: a terminal resized meanwhile may fill the cells it frees in the colours
+    // in force, on the main screen too (terminology), where they would stay after the end.
+    void rest(std::string& out);
+
     // Converts a console colour number (blue 1, red 4) to the terminal's (red 1, blue 4).
     static int ansiColour(int consoleColour);
 
   private:
+    // Console colour numbers; -1 for the terminal's own colours (after a reset).
     struct Pen {
-        int foreground = 39;  // SGR parameter; 39 and 49 are the terminal's default colours
-        int background = 49;
-        bool bold = false;
+        int foreground = -1;
+        int background = -1;
         bool operator==(const Pen&) const = default;
     };
 
     Pen penFor(std::uint16_t attr) const;
+    bool sameLook(const Cell& a, const Cell& b) const;
+    void appendColour(int colour, bool background, std::string& out) const;
     void repaintStart(const Picture& picture, std::string& out);
     std::uint16_t commonBlankAttr(const Picture& picture) const;
+    void paintOutside(std::uint16_t erase, std::string& out);
     void drawCells(const Picture& picture, std::string& out);
     void drawNotice(std::string& out);
     void drawCursor(const Picture& picture, std::string& out);
     void moveTo(int row, int column, const Picture& picture, std::string& out);
+    // Bytes of the steps from the cursor to the cell.
+    std::size_t relativeLength(int row, int column) const;
     void setPen(const Pen& pen, std::string& out);
     void putGlyph(std::uint8_t ch, std::string& out);
     int shownRows() const;

@@ -25,8 +25,9 @@ constexpr const char* kKittyQuery = "\x1b[?u\x1b[c";  // flags, then primary dev
 // plain keys give no release events.
 constexpr const char* kKittyPush = "\x1b[>11u";
 constexpr const char* kKittyPop = "\x1b[<u";
-constexpr const char* kFocusOn = "\x1b[?1004h";
-constexpr const char* kFocusOff = "\x1b[?1004l";
+// Focus reports, and pastes bracketed: pasted text cannot pass for a report or a key event.
+constexpr const char* kReportsOn = "\x1b[?1004h\x1b[?2004h";
+constexpr const char* kReportsOff = "\x1b[?1004l\x1b[?2004l";
 
 // --- What signal handling needs, and only that, lives outside the backend ---
 
@@ -42,7 +43,7 @@ int gWakeWrite = -1;
 struct RestoreState {
     volatile std::sig_atomic_t active = 0;
     volatile std::sig_atomic_t kittyPushed = 0;
-    volatile std::sig_atomic_t focusReporting = 0;
+    volatile std::sig_atomic_t reporting = 0;
     volatile std::sig_atomic_t termiosChanged = 0;
     int outFd = -1;
     int inFd = -1;
@@ -73,7 +74,7 @@ void restoreTerminal() {
     gRestore.active = 0;
     // The keyboard flags belong to the alternate screen's stack: pop them before leaving it.
     if (gRestore.kittyPushed) writeText(gRestore.outFd, kKittyPop);
-    if (gRestore.focusReporting) writeText(gRestore.outFd, kFocusOff);
+    if (gRestore.reporting) writeText(gRestore.outFd, kReportsOff);
     if (gRestore.screenBytes) writeText(gRestore.outFd, gRestore.screenBytes);
     if (gRestore.termiosChanged) ::tcsetattr(gRestore.inFd, TCSAFLUSH, &gRestore.saved);
 }
@@ -214,7 +215,7 @@ void TerminalBackend::start() {
     gRestore.screenBytes = screen_ ? screen_->restoreBytes() : nullptr;
     gRestore.termiosChanged = 0;
     gRestore.kittyPushed = 0;
-    gRestore.focusReporting = 0;
+    gRestore.reporting = 0;
     if (keysFd_ >= 0 && ::tcgetattr(keysFd_, &gRestore.saved) != 0) keysFd_ = -1;
 
     acquire();
@@ -258,8 +259,8 @@ void TerminalBackend::acquire() {
     if (screen_) screen_->enter();
     if (gRestore.kittyPushed) writeText(outFd_, kKittyPush);  // again after a suspend
     if (keysFd_ >= 0 && screen_) {
-        gRestore.focusReporting = 1;
-        writeText(outFd_, kFocusOn);
+        gRestore.reporting = 1;
+        writeText(outFd_, kReportsOn);
     }
 }
 
@@ -273,7 +274,7 @@ void TerminalBackend::release() {
     if (!gRestore.active) return;
     gRestore.active = 0;
     if (gRestore.kittyPushed) writeText(outFd_, kKittyPop);
-    if (gRestore.focusReporting) writeText(outFd_, kFocusOff);
+    if (gRestore.reporting) writeText(outFd_, kReportsOff);
     if (screen_) screen_->leave();
     // The descriptor as found: keysFd_ is -1 once the terminal has hung up.
     if (gRestore.termiosChanged) ::tcsetattr(gRestore.inFd, TCSAFLUSH, &gRestore.saved);
@@ -295,6 +296,11 @@ void TerminalBackend::suspend() {
 }
 
 void TerminalBackend::waitAndRead(double timeoutMs) {
+    // Walking draws a frame each tick and then waits; any other wait is a rest.
+    if (screen_ &&
+        (timeoutMs < 0 || timeoutMs >= kRestAfterMs || rawMs() - lastFrameMs_ >= kRestAfterMs)) {
+        screen_->rest();
+    }
     if (parser_.escapeAmbiguous()) {
         const double left = lastByteMs_ + kEscapeTimeoutMs - rawMs();
         if (timeoutMs < 0 || left < timeoutMs) timeoutMs = left < 0 ? 0 : left;
@@ -362,25 +368,27 @@ bool TerminalBackend::mayReadKeys() {
 }
 
 void TerminalBackend::handleEvents() {
-    for (const InputEvent& event : parsed_) {
-        switch (event.type) {
-            case InputEvent::Type::KittyFlags:
+    for (const TerminalEvent& event : parsed_) {
+        const TerminalControl* control = std::get_if<TerminalControl>(&event);
+        if (control == nullptr) {
+            pending_.push_back(std::get<InputEvent>(event));
+            continue;
+        }
+        switch (*control) {
+            case TerminalControl::KittyFlags:
                 kittyAnswered_ = true;
                 break;
-            case InputEvent::Type::DeviceAttributes:
+            case TerminalControl::DeviceAttributes:
                 attributesAnswered_ = true;
                 break;
-            case InputEvent::Type::Interrupt:
+            case TerminalControl::Interrupt:
                 parsed_.clear();
                 RunTimeError(kErrInterrupted, -1);
-            case InputEvent::Type::Quit:
+            case TerminalControl::Quit:
                 parsed_.clear();
                 RunTimeError(kErrQuit, -1);
-            case InputEvent::Type::Suspend:
+            case TerminalControl::Suspend:
                 suspendRequested_ = true;
-                break;
-            default:
-                pending_.push_back(event);
                 break;
         }
     }
@@ -439,21 +447,14 @@ void TerminalBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& o
 
 bool TerminalBackend::present() {
     if (!screen_) return true;
+    const std::size_t before = screen_->bytesSent();
     screen_->present();
+    if (screen_->bytesSent() != before) lastFrameMs_ = rawMs();
     return screen_->largeEnough();
 }
 
 double TerminalBackend::monotonicMs() {
     return rawMs();
-}
-
-std::optional<std::tm> TerminalBackend::localTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (now == static_cast<std::time_t>(-1) || ::localtime_r(&now, &local) == nullptr) {
-        return std::nullopt;
-    }
-    return local;
 }
 
 double TerminalBackend::bell() {

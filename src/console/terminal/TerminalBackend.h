@@ -4,12 +4,11 @@
 // suspends, and waits that sleep in the kernel instead of spinning. The rules on top (when to
 // present, holding the game while the window is too small) are PlatformCore's.
 
-#include <ctime>
-#include <optional>
 #include <vector>
 
 #include "console/Backend.h"
 #include "console/terminal/InputParser.h"
+#include "console/terminal/TerminalEvent.h"
 #include "console/terminal/TerminalScreen.h"
 
 namespace numerion {
@@ -20,6 +19,9 @@ class TerminalBackend final : public Backend {
     static constexpr double kEscapeTimeoutMs = 50;
     // How long start() waits for the answers to its kitty protocol query.
     static constexpr double kQueryTimeoutMs = 400;
+    // A wait this long, or one that begins this long after the last frame, is a rest (longer
+    // than a tick of the game): the terminal gets its own colours back meanwhile.
+    static constexpr double kRestAfterMs = 100;
 
     // screen: null when standard output is no terminal. keysFd: the terminal to read keys
     // from, or -1 when there is none. outFd: where our own control sequences go.
@@ -35,7 +37,6 @@ class TerminalBackend final : public Backend {
     void waitForEvents(double timeoutMs, std::vector<InputEvent>& out) override;
     bool present() override;
     double monotonicMs() override;
-    std::optional<std::tm> localTime() override;
     double bell() override;
     HeldKeys::Mode heldKeysMode() override;
 
@@ -54,7 +55,7 @@ class TerminalBackend final : public Backend {
     // All keys up and the focus assumed again: the terminal was given back to us.
     void regained();
     void suspend();
-    // Raw mode, alternate screen, keyboard flags, focus reports; and the way back.
+    // Raw mode, alternate screen, keyboard flags, focus reports, bracketed pastes; and back.
     void acquire();
     void release();
     void queryKittyProtocol();
@@ -64,8 +65,8 @@ class TerminalBackend final : public Backend {
     int outFd_;
     int wakeRead_ = -1;
     InputParser parser_;
-    std::vector<InputEvent> parsed_;   // from the parser, not yet looked at
-    std::vector<InputEvent> pending_;  // for the core, at its next waitForEvents
+    std::vector<TerminalEvent> parsed_;  // from the parser, not yet looked at
+    std::vector<InputEvent> pending_;    // for the core, at its next waitForEvents
     bool kitty_ = false;
     bool kittyAnswered_ = false;
     bool attributesAnswered_ = false;
@@ -74,6 +75,7 @@ class TerminalBackend final : public Backend {
     bool terminalGone_ = false;  // its input ended: a hang-up, whether or not its signal came
     bool inBackground_ = false;  // a read was refused to us as a background job
     double lastByteMs_ = 0;
+    double lastFrameMs_ = 0;  // when present() last sent something
 };
 
 }  // namespace numerion

@@ -4,7 +4,9 @@
 #include <langinfo.h>
 #include <term.h>
 
+#include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 
 namespace numerion {
@@ -17,6 +19,25 @@ std::string capability(const char* name, const std::string& fallback) {
     return value;
 }
 
+constexpr int kDirectColours = 1 << 24;
+
+bool hasString(const char* name) {
+    char* value = tigetstr(name);
+    return value != nullptr && value != reinterpret_cast<char*>(-1);
+}
+
+// As terminals announce it in the environment.
+bool announcesDirectColour() {
+    const char* value = std::getenv("COLORTERM");
+    return value != nullptr &&
+           (std::strcmp(value, "truecolor") == 0 || std::strcmp(value, "24bit") == 0);
+}
+
+// RGB is a flag in most entries and a number or a string in some; Tc is tmux's flag.
+bool describesDirectColour() {
+    return tigetflag("RGB") > 0 || tigetflag("Tc") > 0 || tigetnum("RGB") > 0 || hasString("RGB");
+}
+
 }  // namespace
 
 TerminalInfo describeTerminal(int fd) {
@@ -27,7 +48,11 @@ TerminalInfo describeTerminal(int fd) {
     int error = 0;
     if (setupterm(nullptr, fd, &error) == OK) {
         info.traits.colours = tigetnum("colors");
+        if (info.traits.colours >= 8 && describesDirectColour()) {
+            info.traits.colours = std::max(info.traits.colours, kDirectColours);
+        }
         info.traits.backColourErase = tigetflag("bce") > 0;
+        info.addressable = hasString("cup");
         info.enterAltScreen = capability("smcup", info.enterAltScreen);
         info.leaveAltScreen = capability("rmcup", info.leaveAltScreen);
         info.resetColours = capability("sgr0", info.resetColours);
@@ -36,6 +61,8 @@ TerminalInfo describeTerminal(int fd) {
         TERMINAL* ours = set_curterm(previous);
         del_curterm(ours);
     }
+    // Believed of any terminal that shows colours at all.
+    if (info.traits.colours >= 8 && announcesDirectColour()) info.traits.colours = kDirectColours;
 
     std::string saved;
     if (const char* current = std::setlocale(LC_CTYPE, nullptr)) saved = current;

@@ -10,13 +10,17 @@ namespace numerion {
 
 struct TerminalInfo {
     TerminalTraits traits;
+    // Whether the terminal can place the cursor (terminfo cup): without it no game can show.
+    // A type without an entry is taken for an xterm; TERM=dumb and its like cannot.
+    bool addressable = true;
     std::string enterAltScreen = "\x1b[?1049h";
     std::string leaveAltScreen = "\x1b[?1049l";
     std::string resetColours = "\x1b[0m";
 };
 
 // Reads $TERM's description without leaving a current terminal set in ncurses, and whether the
-// locale's codeset is UTF-8 without changing the program's locale.
+// locale's codeset is UTF-8 without changing the program's locale. Direct colour where the
+// terminal says it has it: COLORTERM=truecolor or 24bit, or the terminfo RGB or Tc capability.
 TerminalInfo describeTerminal(int fd);
 
 }  // namespace numerion

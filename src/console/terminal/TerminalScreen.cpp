@@ -54,7 +54,10 @@ struct TerminalScreen::Impl {
 };
 
 TerminalScreen::TerminalScreen(int fd, const TextConsole& model)
-    : impl_(std::make_unique<Impl>(fd, model, describeTerminal(fd))) {
+    : TerminalScreen(fd, model, describeTerminal(fd)) {}
+
+TerminalScreen::TerminalScreen(int fd, const TextConsole& model, const TerminalInfo& info)
+    : impl_(std::make_unique<Impl>(fd, model, info)) {
     impl_->readSize();
 }
 
@@ -93,7 +96,16 @@ void TerminalScreen::present() {
     s.dirty = false;
 }
 
+void TerminalScreen::rest() {
+    Impl& s = *impl_;
+    if (!s.entered) return;
+    s.frame.clear();
+    s.renderer.rest(s.frame);
+    if (!s.frame.empty()) s.send(s.frame);
+}
+
 void TerminalScreen::resized() {
+    rest();
     impl_->readSize();
     impl_->dirty = true;
 }

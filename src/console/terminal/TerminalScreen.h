@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/TextConsole.h"
+#include "console/terminal/TerminalInfo.h"
 
 namespace numerion {
 
@@ -13,6 +14,8 @@ class TerminalScreen {
   public:
     // fd is the terminal's output; the model is read at every present().
     TerminalScreen(int fd, const TextConsole& model);
+    // With the terminal's description already read.
+    TerminalScreen(int fd, const TextConsole& model, const TerminalInfo& info);
     ~TerminalScreen();
     TerminalScreen(const TerminalScreen&) = delete;
     TerminalScreen& operator=(const TerminalScreen&) = delete;
@@ -27,7 +30,11 @@ class TerminalScreen {
 
     // Sends what changed since the last frame, in one write; nothing when nothing changed.
     void present();
-    // Re-reads the terminal size after SIGWINCH; the next present() repaints everything.
+    // Puts the terminal's own colours back before the program waits longer than a tick: a
+    // terminal resized meanwhile may fill the cells it frees in the colours in force.
+    void rest();
+    // Re-reads the terminal size after SIGWINCH, rests (more resizes may follow at once); the
+    // next present() repaints everything.
     void resized();
     // Whether the terminal shows all 80 x 35 cells; while not, the game is held.
     bool largeEnough() const;

@@ -2,7 +2,6 @@
 
 #include <emscripten.h>
 
-#include <ctime>
 #include <iterator>
 #include <string>
 
@@ -134,15 +133,6 @@ bool WebBackend::present() {
 
 double WebBackend::monotonicMs() {
     return numerion_now();
-}
-
-std::optional<std::tm> WebBackend::localTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (now == static_cast<std::time_t>(-1) || ::localtime_r(&now, &local) == nullptr) {
-        return std::nullopt;
-    }
-    return local;
 }
 
 double WebBackend::bell() {

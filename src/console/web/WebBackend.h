@@ -21,7 +21,6 @@ class WebBackend final : public Backend {
     // hidden page's timers, so the game is held as in a window too small to show it.
     bool present() override;
     double monotonicMs() override;
-    std::optional<std::tm> localTime() override;
     double bell() override;
     // keydown and keyup name the physical key: the held state is exact.
     HeldKeys::Mode heldKeysMode() override { return HeldKeys::Mode::Exact; }

@@ -1,7 +1,8 @@
 // The page around the game: the screen on a canvas, the keyboard and a touch screen's keys,
-// focus and visibility, the clock and the waits, the beep, and the highscore file in IndexedDB. The program (WebBackend.cpp) calls in
-// through Module.numerionPage; everything here only runs while the program waits, so key
-// events are queued for it and handed over at its next call.
+// focus and visibility, the clock and the waits, the beep, and the buttons for the highscore
+// file (kept by store.js). The program (WebBackend.cpp) calls in through Module.numerionPage;
+// everything here only runs while the program waits, so key events are queued for it and
+// handed over at its next call.
 //
 // For tests and tools the page keeps window.numerion, in plain JavaScript:
 //   screen()  {text: 35 strings of 80 characters (the glyphs as shown),
@@ -14,9 +15,6 @@
   var ROWS = 35;
   var CELLS = COLUMNS * ROWS;
   var FILE = 'Highscore.rnk';
-  var MOUNT = '/numerion';
-  // A loaded file waits here across the reload that hands it to the program's start-up.
-  var LOADED_KEY = 'numerion.loadedFile';
 
   // The console's 16 colours, by attribute nibble, as the program hands them over (the one
   // table every build shows).
@@ -69,7 +67,6 @@
   var exitStatus = null;
   var reportText = '';
   var stderrBytes = [];
-  var persistent = false;
   var fileNote = '';
   var storageNote = '';
   var focusNote = '';
@@ -253,10 +250,12 @@
     cursor = cursorCell;
     changed = true;
     drawn = true;
+    if (reloadPending && phase() === 'rest') {
+      reloadPending = false;
+      restart(false);
+    }
   }
 
-  // Whether the screen shows a game (its status panel, banners included) or the name entry:
-  // a result that leaving the page now would lose.
   function shows(row, column, text) {
     var at = (row - 1) * COLUMNS + column - 1;
     for (var k = 0; k < text.length; ++k) {
@@ -264,9 +263,18 @@
     }
     return true;
   }
-  function resultAtStake() {
-    return exitStatus === null && (shows(21, 27, 'verbliebene Zahlen:') ||
-                                   shows(3, 6, 'Du hast es in die Bestenliste geschafft'));
+
+  // What the program is doing, as its screen shows it (the page knows nothing else of it):
+  // 'rest' when it has ended, has not drawn yet or shows the title menu, where a reload loses
+  // nothing; 'result' during a game (its status panel, banners included) or the name entry,
+  // where leaving would lose the result; 'other' on the instructions and the list.
+  function phase() {
+    if (exitStatus !== null || !drawn) return 'rest';
+    if (shows(16, 6, '1 = Spielbeginn') && shows(22, 6, '4 = Spielende')) return 'rest';
+    if (shows(21, 27, 'verbliebene Zahlen:') ||
+        shows(3, 6, 'Du hast es in die Bestenliste geschafft'))
+      return 'result';
+    return 'other';
   }
 
   function screenCopy() {
@@ -311,7 +319,7 @@
 
   // Once the program has ended, a digit, Space or Enter starts it again.
   function restartOn(code) {
-    if (exitStatus === 0 && RESTART_KEYS.test(code)) location.reload();
+    if (exitStatus === 0 && RESTART_KEYS.test(code)) reload();
   }
 
   function onKeyDown(e) {
@@ -484,141 +492,109 @@
     });
   }
 
-  // --- The highscore file ---------------------------------------------------------------------
+  // --- The highscore file (kept by store.js) ------------------------------------------------
 
-  function noStorage() {
-    persistent = false;
-    fileNote = 'IndexedDB ist hier nicht nutzbar (privates Fenster?): die Bestenliste gilt nur für diese Sitzung.';
-    showNotes();
-  }
+  var store = Module.numerionStore;
+  var offered = null;        // a checked list waiting for the player's answer
+  var reloadPending = false; // a replaced list waits for the program to be at rest
 
-  // Writes the mount through to IndexedDB; resolves once it is there (or cannot be). The
-  // program's own saves do this in their fsync, which emscripten's IDBFS turns into the same
-  // write-through under ASYNCIFY.
-  function persist() {
-    return new Promise(function (resolve) {
-      if (!persistent) { resolve(); return; }
-      FS.syncfs(false, function (err) {
-        if (err) {
-          fileNote = 'Die Bestenliste konnte nicht in IndexedDB gespeichert werden: sie gilt nur für diese Sitzung.';
-          persistent = false;
-          showNotes();
-        }
-        resolve();
-      });
+  function mountFile() {
+    addRunDependency('numerion-highscore');
+    store.open(function (text) { fileNote = text; }).then(function () {
+      document.getElementById('previous').hidden = store.previous() === null;
+      if (store.previous() && !fileNote)
+        fileNote = 'Die geladene Bestenliste gilt; die bisherige lässt sich bis zum nächsten Neuladen noch herunterladen.';
+      showNotes();
+      removeRunDependency('numerion-highscore');
+      return store.keep();
+    }).then(function (text) {
+      storageNote = text;
+      showNotes();
     });
   }
 
-  function fromBase64(text) {
-    var raw = atob(text), bytes = new Uint8Array(raw.length);
-    for (var i = 0; i < raw.length; ++i) bytes[i] = raw.charCodeAt(i);
-    return bytes;
-  }
-
-  function toBase64(bytes) {
-    var raw = '';
-    for (var i = 0; i < bytes.length; i += 8192)
-      raw += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
-    return btoa(raw);
-  }
-
-  // A file loaded before the reload becomes the highscore file the start-up finds.
-  function takeLoadedFile(done) {
-    var stored = null;
-    try { stored = sessionStorage.getItem(LOADED_KEY); sessionStorage.removeItem(LOADED_KEY); } catch (err) {}
-    if (stored === null) { done(); return; }
-    var bytes = fromBase64(stored);
-    FS.writeFile(FILE, bytes);
-    fileNote = 'Die geladene Bestenliste (' + bytes.length + ' Bytes) ist übernommen.';
-    persist().then(done);
-  }
-
-  function mountFile() {
-    FS.mkdir(MOUNT);
-    var idb = false;
-    try {
-      idb = typeof indexedDB !== 'undefined' && indexedDB !== null;
-      if (idb) FS.mount(IDBFS, {}, MOUNT);
-    } catch (err) {
-      idb = false;
-    }
-    FS.chdir(MOUNT);
-    addRunDependency('numerion-highscore');
-    var ready = function () {
-      takeLoadedFile(function () {
-        showNotes();
-        removeRunDependency('numerion-highscore');
-      });
-    };
-    // Without IndexedDB the folder stays in memory: the program's fsync has nothing to write
-    // through then, and a save still counts.
-    var memoryOnly = function () {
-      if (idb) {
-        FS.chdir('/');
-        try { FS.unmount(MOUNT); } catch (err) {}
-        FS.chdir(MOUNT);
-      }
-      noStorage();
-      ready();
-    };
-    if (!idb) { memoryOnly(); return; }
-    try {
-      FS.syncfs(true, function (err) {
-        if (err) { memoryOnly(); return; }
-        persistent = true;
-        keepStorage();
-        ready();
-      });
-    } catch (err) {
-      memoryOnly();
-    }
-  }
-
-  function download() {
-    var bytes;
-    try {
-      bytes = FS.readFile(MOUNT + '/' + FILE);
-    } catch (err) {
-      setStatus('Es gibt noch keine Bestenliste.', false);
-      return;
-    }
+  function saveBytes(bytes, name) {
     var link = document.createElement('a');
     link.href = URL.createObjectURL(new Blob([bytes], {type: 'application/octet-stream'}));
-    link.download = FILE;
+    link.download = name;
     document.body.appendChild(link);
     link.click();
     link.remove();
     setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
   }
 
-  // Any bytes: the program's start-up takes them as it takes the file it finds, so the page
-  // starts again with the loaded file in place.
+  function download() {
+    var bytes = store.current();
+    if (bytes) saveBytes(bytes, FILE);
+    else setStatus('Es gibt noch keine Bestenliste.', false);
+  }
+
+  // The page starts again because the player asked for it: the browser does not ask again.
+  var leaving = false;
+  function reload() {
+    leaving = true;
+    location.reload();
+  }
+
+  // Starts the page again with the replaced list; the list it replaced stays to be downloaded.
+  // Where the browser refuses to keep that across the reload, the player decides.
+  function restart(anyway) {
+    if (!anyway && !store.carryAcrossReload()) {
+      reloadPending = false;
+      setStatus('Der Browser verweigert der Seite den Sitzungsspeicher: nach einem Neustart wäre ' +
+                (store.persistent() ? 'die bisherige Bestenliste nicht mehr herunterzuladen'
+                                    : 'die Bestenliste verloren') +
+                '. „Neu starten“ startet die Seite trotzdem neu.', false);
+      restartButton.style.display = 'inline';
+      restartButton.dataset.anyway = '1';
+      return;
+    }
+    reload();
+  }
+
+  // Any file is checked first; a highscore list replaces the current one only when the player
+  // says so, and the page then starts again with it once no game or name entry would be lost.
   function load(file) {
     file.arrayBuffer().then(function (buffer) {
-      try {
-        sessionStorage.setItem(LOADED_KEY, toBase64(new Uint8Array(buffer)));
-      } catch (err) {
-        setStatus('Die Datei lässt sich nicht übernehmen (zu groß?).', false);
+      var bytes = new Uint8Array(buffer);
+      var problem = store.problemOf(bytes);
+      if (problem) {
+        setStatus('„' + file.name + '“ ist keine Bestenliste: ' + problem +
+                  ' Die bisherige bleibt.', false);
         return;
       }
-      location.reload();
+      offered = bytes;
+      setStatus('„' + file.name + '“ ersetzt die bisherige Bestenliste. Ersetzen?', false);
+      document.getElementById('ask').hidden = false;
+    }, function () {
+      setStatus('Die Datei lässt sich nicht lesen. Die bisherige Bestenliste bleibt.', false);
     });
   }
 
-  // Asks the browser to keep IndexedDB for good: without that it may clear it when space runs
-  // short (Safari after seven days without a visit).
-  function keepStorage() {
-    var refused = function () {
-      storageNote = 'Der Browser behält die Bestenliste nicht sicher auf Dauer: ' +
-                    '„Bestenliste herunterladen“ bewahrt sie auf.';
-      showNotes();
-    };
-    if (!navigator.storage || !navigator.storage.persist) { refused(); return; }
-    navigator.storage.persisted().then(function (kept) {
-      return kept || navigator.storage.persist();
-    }).then(function (kept) {
-      if (!kept) refused();
-    }, refused);
+  function answer(replace) {
+    document.getElementById('ask').hidden = true;
+    var bytes = offered;
+    offered = null;
+    if (!replace || !bytes) {
+      setStatus('Die bisherige Bestenliste bleibt.', false);
+      return;
+    }
+    store.replace(bytes).then(function (problem) {
+      if (problem) {
+        setStatus('Die Bestenliste ist nicht ersetzt: ' + problem + '.', false);
+        return;
+      }
+      document.getElementById('previous').hidden = false;
+      if (phase() === 'rest') {
+        restart(false);
+        return;
+      }
+      reloadPending = true;
+      setStatus('Die neue Bestenliste ist gespeichert. Die Seite startet neu, sobald das Spiel ' +
+                'zu Ende ist und das Hauptmenü erscheint; „Neu starten“ startet sie sofort ' +
+                '(das laufende Spiel ist dann verloren).', false);
+      restartButton.style.display = 'inline';
+    });
   }
 
   // --- The end of the program ---------------------------------------------------------------
@@ -757,7 +733,7 @@
     document.addEventListener('visibilitychange', onVisibilityChange);
     // Leaving the page during a game or the name entry would lose the result: ask first.
     window.addEventListener('beforeunload', function (e) {
-      if (!resultAtStake()) return;
+      if (leaving || phase() !== 'result') return;
       e.preventDefault();
       e.returnValue = '';
     });
@@ -767,8 +743,17 @@
     });
     document.getElementById('file').addEventListener('change', function (e) {
       if (e.target.files.length > 0) load(e.target.files[0]);
+      e.target.value = '';  // the same file again is a new choice
     });
-    restartButton.addEventListener('click', function () { location.reload(); });
+    document.getElementById('replace').addEventListener('click', function () { answer(true); });
+    document.getElementById('keep').addEventListener('click', function () { answer(false); });
+    document.getElementById('previous').addEventListener('click', function () {
+      if (store.previous()) saveBytes(store.previous(), 'Highscore-vorher.rnk');
+    });
+    restartButton.addEventListener('click', function () {
+      if (reloadPending || restartButton.dataset.anyway) restart(!!restartButton.dataset.anyway);
+      else reload();
+    });
     // Buttons must not keep the keyboard: the game's keys go back to the page.
     Array.prototype.forEach.call(document.querySelectorAll('button'), function (b) {
       b.addEventListener('mouseup', function () { b.blur(); });

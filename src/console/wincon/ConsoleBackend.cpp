@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 #include "console/RunTimeError.h"
 #include "console/wincon/ConsoleKeys.h"
@@ -16,6 +15,7 @@ namespace {
 constexpr DWORD kRecordsPerRead = 64;
 constexpr int kBeepHz = 1000;
 constexpr int kBeepMs = 250;
+constexpr double kTooSmallLookMs = 500;
 
 }  // namespace
 
@@ -24,23 +24,31 @@ ConsoleBackend::ConsoleBackend(ConsoleScreen* screen, HANDLE input)
     LARGE_INTEGER frequency{};
     QueryPerformanceFrequency(&frequency);  // never fails from Windows XP on
     msPerCount_ = 1000.0 / static_cast<double>(frequency.QuadPart);
-    HWND window = GetConsoleWindow();
-    if (input_ != INVALID_HANDLE_VALUE && window != nullptr && IsWindowVisible(window))
-        window_ = window;
-}
-
-void ConsoleBackend::checkForeground(std::vector<InputEvent>& out) {
-    if (window_ == nullptr) return;
-    const bool foreground = GetForegroundWindow() == window_;
-    if (foreground == foreground_) return;
-    foreground_ = foreground;
-    InputEvent focus;
-    focus.type = foreground ? InputEvent::Type::FocusIn : InputEvent::Type::FocusOut;
-    out.push_back(focus);
 }
 
 void ConsoleBackend::raisePending() {
     if (const int error = pendingControlError(); error != 0) RunTimeError(error, -1);
+}
+
+void ConsoleBackend::takeRecord(const INPUT_RECORD& record, std::vector<InputEvent>& out) {
+    if (record.EventType == KEY_EVENT) {
+        const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+        ConsoleKeyRecord translated;
+        translated.down = key.bKeyDown != FALSE;
+        translated.virtualKey = key.wVirtualKeyCode;
+        translated.scanCode = key.wVirtualScanCode;
+        translated.character = static_cast<char16_t>(key.uChar.UnicodeChar);
+        translated.enhanced = (key.dwControlKeyState & ENHANCED_KEY) != 0;
+        out.push_back(translateKey(translated));
+    } else if (record.EventType == FOCUS_EVENT) {
+        focus_.onRecord(record.Event.FocusEvent.bSetFocus != FALSE, out);
+    } else if (record.EventType == WINDOW_BUFFER_SIZE_EVENT) {
+        if (screen_ != nullptr && screen_->repair()) {
+            InputEvent resized;
+            resized.type = InputEvent::Type::Resized;
+            out.push_back(resized);
+        }
+    }
 }
 
 void ConsoleBackend::takeRecords(std::vector<InputEvent>& out) {
@@ -50,39 +58,21 @@ void ConsoleBackend::takeRecords(std::vector<InputEvent>& out) {
         INPUT_RECORD records[kRecordsPerRead];
         DWORD got = 0;
         if (!ReadConsoleInputW(input_, records, kRecordsPerRead, &got) || got == 0) return;
-        for (DWORD i = 0; i < got; ++i) {
-            const INPUT_RECORD& record = records[i];
-            if (record.EventType == KEY_EVENT) {
-                const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-                ConsoleKeyRecord translated;
-                translated.down = key.bKeyDown != FALSE;
-                translated.virtualKey = key.wVirtualKeyCode;
-                translated.scanCode = key.wVirtualScanCode;
-                translated.character = static_cast<char16_t>(key.uChar.UnicodeChar);
-                translated.enhanced = (key.dwControlKeyState & ENHANCED_KEY) != 0;
-                out.push_back(translateKey(translated));
-            } else if (record.EventType == FOCUS_EVENT) {
-                InputEvent focus;
-                focus.type = record.Event.FocusEvent.bSetFocus ? InputEvent::Type::FocusIn
-                                                               : InputEvent::Type::FocusOut;
-                out.push_back(focus);
-            } else if (record.EventType == WINDOW_BUFFER_SIZE_EVENT) {
-                if (screen_ != nullptr && screen_->repair()) {
-                    InputEvent resized;
-                    resized.type = InputEvent::Type::Resized;
-                    out.push_back(resized);
-                }
-            }
-        }
+        for (DWORD i = 0; i < got; ++i)
+            takeRecord(records[i], out);
     }
+    focus_.checkForeground(out);
 }
 
 void ConsoleBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& out) {
     raisePending();
     const std::size_t before = out.size();
     takeRecords(out);
-    checkForeground(out);
     if (out.size() > before || timeoutMs == 0) return;
+    // A window too small for the game is looked at again now and then: a larger font or
+    // display can make room without any event saying so.
+    if (screen_ != nullptr && !screen_->fits() && (timeoutMs < 0 || timeoutMs > kTooSmallLookMs))
+        timeoutMs = kTooSmallLookMs;
     // Rounded up: waking a fraction of a millisecond early would only make the caller wait
     // again for nothing.
     const DWORD wait = timeoutMs < 0 ? INFINITE : static_cast<DWORD>(std::ceil(timeoutMs));
@@ -96,28 +86,17 @@ void ConsoleBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& ou
     }
     raisePending();
     takeRecords(out);
-    checkForeground(out);
 }
 
 bool ConsoleBackend::present() {
     raisePending();
-    // The buffer is always 80 x 35; a window smaller than that scrolls over it.
-    if (screen_ != nullptr) screen_->present();
-    return true;
+    return screen_ == nullptr || screen_->present();
 }
 
 double ConsoleBackend::monotonicMs() {
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) * msPerCount_;
-}
-
-std::optional<std::tm> ConsoleBackend::localTime() {
-    const std::time_t now = std::time(nullptr);
-    if (now == static_cast<std::time_t>(-1)) return std::nullopt;
-    const std::tm* local = std::localtime(&now);
-    if (local == nullptr) return std::nullopt;
-    return *local;
 }
 
 double ConsoleBackend::bell() {

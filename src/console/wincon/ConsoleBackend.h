@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "console/Backend.h"
+#include "console/wincon/ConsoleFocus.h"
 
 namespace numerion {
 
@@ -20,7 +21,6 @@ class ConsoleBackend final : public Backend {
     void waitForEvents(double timeoutMs, std::vector<InputEvent>& out) override;
     bool present() override;
     double monotonicMs() override;
-    std::optional<std::tm> localTime() override;
     double bell() override;
     HeldKeys::Mode heldKeysMode() override { return HeldKeys::Mode::Exact; }
 
@@ -28,16 +28,12 @@ class ConsoleBackend final : public Backend {
     // A control event (Ctrl+C, the window closed) ends the program here, on the main thread.
     static void raisePending();
     void takeRecords(std::vector<InputEvent>& out);
-    // Focus by the console window against the foreground window, where that test is sound.
-    void checkForeground(std::vector<InputEvent>& out);
+    void takeRecord(const INPUT_RECORD& record, std::vector<InputEvent>& out);
 
     ConsoleScreen* screen_;
     HANDLE input_;
     double msPerCount_;
-    // The console's own window when it is the one the player sees; null where it is hidden
-    // (Windows Terminal and other hosts draw the console in a window of their own).
-    HWND window_ = nullptr;
-    bool foreground_ = true;
+    ConsoleFocus focus_;
 };
 
 }  // namespace numerion

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string_view>
 
 #include "console/Glyphs.h"
+#include "console/Palette.h"
 
 namespace numerion {
 
 namespace {
+
+constexpr int kColourCount = 16;
 
 // What the console looked like before the program took it over. The fatal path gives it back
 // from a fault filter or a control handler's thread, so it lives outside any object.
@@ -17,6 +21,8 @@ struct Found {
     DWORD inputMode = 0;
     wchar_t title[1024] = {};
     bool titleKnown = false;
+    COLORREF colours[kColourCount] = {};
+    bool coloursKnown = false;
     WORD attributes = 0x07;
 };
 constinit Found gFound{};
@@ -25,8 +31,84 @@ std::atomic<bool> gInputTaken{false};
 
 constexpr SHORT kColumns = TextConsole::kColumns;
 constexpr SHORT kRows = TextConsole::kRows;
+constexpr wchar_t kTitle[] = L"Numerion";
+
+bool sameRect(const SMALL_RECT& a, const SMALL_RECT& b) {
+    return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+}
+
+// Sets a buffer's 16 colours. The same call sets its size, window, cursor and attributes from
+// the record read just before, and hosts read that record's window differently (Windows' own
+// host takes it as one cell smaller than it hands it out), so a window that changed is put
+// back as it was.
+void setColours(HANDLE buffer, const COLORREF* colours) {
+    CONSOLE_SCREEN_BUFFER_INFOEX info{};
+    info.cbSize = sizeof info;
+    if (!GetConsoleScreenBufferInfoEx(buffer, &info)) return;
+    const SMALL_RECT window = info.srWindow;
+    std::copy(colours, colours + kColourCount, info.ColorTable);
+    if (!SetConsoleScreenBufferInfoEx(buffer, &info)) return;
+    CONSOLE_SCREEN_BUFFER_INFO after{};
+    if (GetConsoleScreenBufferInfo(buffer, &after) && !sameRect(after.srWindow, window))
+        SetConsoleWindowInfo(buffer, TRUE, &window);
+}
+
+void setStandardColours(HANDLE buffer) {
+    COLORREF colours[kColourCount];
+    for (int i = 0; i < kColourCount; ++i)
+        colours[i] = RGB(paletteRed(i), paletteGreen(i), paletteBlue(i));
+    setColours(buffer, colours);
+}
+
+constexpr WORD kGreyOnBlack = 0x07;
+
+// Wine's console in a terminal draws grey on black after a cell whose background alone differs
+// (the name entry's highlight) in that background still: it never switches back. A blank
+// there is written black on black, which looks the same; its change of foreground switches the
+// terminal back.
+WORD shownAfter(const CHAR_INFO& previous, const CHAR_INFO& cell) {
+    const bool blank = cell.Char.UnicodeChar == L' ';
+    const bool onlyBackground =
+        (previous.Attributes & 0xF0) != 0 && (previous.Attributes & 0x0F) == (kGreyOnBlack & 0x0F);
+    if (blank && onlyBackground && cell.Attributes == kGreyOnBlack) return 0x00;
+    return cell.Attributes;
+}
+
+COORD windowOf(const CONSOLE_SCREEN_BUFFER_INFO& info) {
+    return COORD{static_cast<SHORT>(info.srWindow.Right - info.srWindow.Left + 1),
+                 static_cast<SHORT>(info.srWindow.Bottom - info.srWindow.Top + 1)};
+}
+
+std::vector<std::string> breakIntoLines(std::string_view text, int columns) {
+    std::vector<std::string> lines;
+    if (columns < 1) return lines;
+    const auto width = static_cast<std::size_t>(columns);
+    std::string line;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(' '), text.size());
+        std::string_view word = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            lines.push_back(std::move(line));
+            line.clear();
+        }
+        if (!line.empty()) line += ' ';
+        line += word.substr(0, width - line.size());
+    }
+    if (!line.empty()) lines.push_back(std::move(line));
+    return lines;
+}
 
 }  // namespace
+
+std::vector<std::string> windowNotice(int columns, int rows) {
+    // The words of a terminal that is too small, so that every build says the same.
+    const std::string text = "Fenster zu klein: " + std::to_string(columns) + " x " +
+                             std::to_string(rows) + " Zeichen. Bitte das Terminal auf mindestens " +
+                             std::to_string(kColumns) + " x " + std::to_string(kRows) +
+                             " Zeichen vergroessern";
+    return breakIntoLines(text, columns);
+}
 
 bool ConsoleScreen::takeInput(HANDLE input) {
     if (input == nullptr || input == INVALID_HANDLE_VALUE ||
@@ -34,7 +116,14 @@ bool ConsoleScreen::takeInput(HANDLE input) {
         return false;
     gFound.input = input;
     // Keys one at a time, not echoed; Ctrl+C stays the console's signal, not a key.
-    SetConsoleMode(input, ENABLE_PROCESSED_INPUT | ENABLE_WINDOW_INPUT);
+    DWORD mode = ENABLE_PROCESSED_INPUT | ENABLE_WINDOW_INPUT;
+    // Quick Edit off: a click would start a selection that stops the game's output and
+    // swallows key releases. Only where the console tells how it stands (with the extended
+    // flags), so that the player's setting can be given back; insert mode stays as it is.
+    if ((gFound.inputMode & ENABLE_EXTENDED_FLAGS) != 0)
+        mode |= ENABLE_EXTENDED_FLAGS |
+                (gFound.inputMode & (ENABLE_INSERT_MODE | ENABLE_AUTO_POSITION));
+    SetConsoleMode(input, mode);
     gInputTaken.store(true);
     return true;
 }
@@ -62,16 +151,26 @@ std::unique_ptr<ConsoleScreen> ConsoleScreen::open(const TextConsole& model) {
     gFound.original = original;
     gFound.attributes = info.wAttributes;
     gFound.titleKnown = GetConsoleTitleW(gFound.title, sizeof gFound.title / sizeof(wchar_t)) > 0;
+    CONSOLE_SCREEN_BUFFER_INFOEX colours{};
+    colours.cbSize = sizeof colours;
+    if (GetConsoleScreenBufferInfoEx(original, &colours)) {
+        std::copy(colours.ColorTable, colours.ColorTable + kColourCount, gFound.colours);
+        gFound.coloursKnown = true;
+    }
     std::unique_ptr<ConsoleScreen> screen(new ConsoleScreen(model, own));
     SetConsoleActiveScreenBuffer(own);
     gScreenTaken.store(true);
+    // The window's title (a terminal's tab) names the game while it runs.
+    if (gFound.titleKnown) SetConsoleTitleW(kTitle);
     screen->setSize();
+    // The colour table belongs to the console window and follows its profile (the PowerShell
+    // profile makes colour 5 navy, and the mines vanish): the standard one while the game runs.
+    if (gFound.coloursKnown) setStandardColours(own);
     screen->present();
     return screen;
 }
 
-ConsoleScreen::ConsoleScreen(const TextConsole& model, HANDLE own)
-    : model_(model), own_(own), cells_(static_cast<std::size_t>(kColumns * kRows)) {}
+ConsoleScreen::ConsoleScreen(const TextConsole& model, HANDLE own) : model_(model), own_(own) {}
 
 ConsoleScreen::~ConsoleScreen() {
     giveBack();
@@ -81,6 +180,7 @@ ConsoleScreen::~ConsoleScreen() {
 void ConsoleScreen::giveBack() {
     if (gScreenTaken.exchange(false)) {
         SetConsoleActiveScreenBuffer(gFound.original);
+        if (gFound.coloursKnown) setColours(gFound.original, gFound.colours);
         if (gFound.titleKnown) SetConsoleTitleW(gFound.title);
     }
     if (gInputTaken.exchange(false)) SetConsoleMode(gFound.input, gFound.inputMode);
@@ -91,53 +191,114 @@ void ConsoleScreen::setSize() {
     // buffer, then open the window over all of it (as far as the display allows).
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (GetConsoleScreenBufferInfo(own_, &info)) {
-        const SHORT width = info.srWindow.Right - info.srWindow.Left + 1;
-        const SHORT height = info.srWindow.Bottom - info.srWindow.Top + 1;
-        SMALL_RECT small{0, 0, static_cast<SHORT>(std::min(width, kColumns) - 1),
-                         static_cast<SHORT>(std::min(height, kRows) - 1)};
+        const COORD window = windowOf(info);
+        SMALL_RECT small{0, 0, static_cast<SHORT>(std::min(window.X, kColumns) - 1),
+                         static_cast<SHORT>(std::min(window.Y, kRows) - 1)};
         SetConsoleWindowInfo(own_, TRUE, &small);
     }
     SetConsoleScreenBufferSize(own_, COORD{kColumns, kRows});
-    const COORD largest = GetLargestConsoleWindowSize(own_);
+    largest_ = GetLargestConsoleWindowSize(own_);
     SMALL_RECT window{0, 0, kColumns - 1, kRows - 1};
-    if (largest.X > 0 && largest.X < kColumns) window.Right = static_cast<SHORT>(largest.X - 1);
-    if (largest.Y > 0 && largest.Y < kRows) window.Bottom = static_cast<SHORT>(largest.Y - 1);
+    if (largest_.X > 0 && largest_.X < kColumns) window.Right = static_cast<SHORT>(largest_.X - 1);
+    if (largest_.Y > 0 && largest_.Y < kRows) window.Bottom = static_cast<SHORT>(largest_.Y - 1);
     SetConsoleWindowInfo(own_, TRUE, &window);
+    size_ = COORD{kColumns, kRows};
+
+    // What the player sees: the window as the console reports it now, and no larger than the
+    // largest it can show (wine's console in a terminal takes any window but shows the
+    // terminal's size).
+    COORD shown{kColumns, kRows};
+    if (GetConsoleScreenBufferInfo(own_, &info)) shown = windowOf(info);
+    if (largest_.X > 0) shown.X = std::min(shown.X, largest_.X);
+    if (largest_.Y > 0) shown.Y = std::min(shown.Y, largest_.Y);
+    fits_ = shown.X >= kColumns && shown.Y >= kRows;
+    notice_.clear();
+    if (!fits_) useWindow(shown);
+    cells_.assign(static_cast<std::size_t>(size_.X) * static_cast<std::size_t>(size_.Y),
+                  CHAR_INFO{});
     drawn_ = false;
+    cursorRow_ = 0;
+    cursorColumn_ = 0;
     cursorShown_ = -1;
+}
+
+void ConsoleScreen::useWindow(COORD window) {
+    // The buffer as large as the window: nothing lies outside it that a host could scroll into
+    // sight or draw over the last row.
+    window.X = std::max<SHORT>(window.X, 1);
+    window.Y = std::max<SHORT>(window.Y, 1);
+    SMALL_RECT rect{0, 0, static_cast<SHORT>(window.X - 1), static_cast<SHORT>(window.Y - 1)};
+    SetConsoleWindowInfo(own_, TRUE, &rect);
+    SetConsoleScreenBufferSize(own_, window);
+    size_ = window;
+    notice_ = windowNotice(window.X, window.Y);
 }
 
 bool ConsoleScreen::repair() {
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (!GetConsoleScreenBufferInfo(own_, &info)) return false;
-    if (info.dwSize.X == kColumns && info.dwSize.Y == kRows) return false;
+    // The console reports the program's own changes too.
+    if (info.dwSize.X == size_.X && info.dwSize.Y == size_.Y) return false;
     setSize();
     present();
     return true;
 }
 
-void ConsoleScreen::present() {
-    if (!drawn_ || model_.version() != shownVersion_) {
-        for (int row = 1; row <= kRows; ++row) {
-            for (int column = 1; column <= kColumns; ++column) {
-                const Cell& cell = model_.cell(row, column);
-                CHAR_INFO& out =
-                    cells_[static_cast<std::size_t>((row - 1) * kColumns + column - 1)];
+bool ConsoleScreen::present() {
+    if (!fits_) {
+        // A larger font or display may make room without any event saying so.
+        const COORD largest = GetLargestConsoleWindowSize(own_);
+        if ((largest.X != largest_.X || largest.Y != largest_.Y) && largest.X >= kColumns &&
+            largest.Y >= kRows)
+            setSize();
+    }
+    if (!drawn_ || model_.version() != shownVersion_) draw();
+    placeCursor();
+    return fits_;
+}
+
+void ConsoleScreen::draw() {
+    const int columns = size_.X;
+    const int rows = size_.Y;
+    const int noticeLines = static_cast<int>(notice_.size());
+    // A too small window keeps its last rows for the notice; one too low for all of the notice
+    // shows its first lines.
+    const int noticeTop = std::max(0, rows - noticeLines);
+    const int modelRows = fits_ ? kRows : std::min<int>(rows - noticeLines, kRows);
+    const int modelColumns = std::min<int>(columns, kColumns);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            CHAR_INFO& out = cells_[static_cast<std::size_t>(row * columns + column)];
+            if (row < modelRows && column < modelColumns) {
+                const Cell& cell = model_.cell(row + 1, column + 1);
                 out.Char.UnicodeChar = static_cast<WCHAR>(glyphCodePoint(cell.ch));
                 out.Attributes = cell.attr == kConsoleOwnAttr ? gFound.attributes : cell.attr;
+                if (column > 0)
+                    out.Attributes = shownAfter(
+                        cells_[static_cast<std::size_t>(row * columns + column - 1)], out);
+                continue;
             }
+            out.Char.UnicodeChar = L' ';
+            out.Attributes = gFound.attributes;
+            const int line = row - noticeTop;
+            if (!fits_ && line >= 0 && line < noticeLines &&
+                static_cast<std::size_t>(column) < notice_[static_cast<std::size_t>(line)].size())
+                out.Char.UnicodeChar = static_cast<WCHAR>(static_cast<unsigned char>(
+                    notice_[static_cast<std::size_t>(line)][static_cast<std::size_t>(column)]));
         }
-        SMALL_RECT region{0, 0, kColumns - 1, kRows - 1};
-        WriteConsoleOutputW(own_, cells_.data(), COORD{kColumns, kRows}, COORD{0, 0}, &region);
-        shownVersion_ = model_.version();
-        drawn_ = true;
     }
-    const int row = model_.cursorRow();
-    const int column = model_.cursorColumn();
+    SMALL_RECT region{0, 0, static_cast<SHORT>(columns - 1), static_cast<SHORT>(rows - 1)};
+    WriteConsoleOutputW(own_, cells_.data(), size_, COORD{0, 0}, &region);
+    shownVersion_ = model_.version();
+    drawn_ = true;
+}
+
+void ConsoleScreen::placeCursor() {
+    const int row = std::clamp<int>(model_.cursorRow(), 1, size_.Y);
+    const int column = std::clamp<int>(model_.cursorColumn(), 1, size_.X);
     if (row != cursorRow_ || column != cursorColumn_) {
-        SetConsoleCursorPosition(own_,
-                                 COORD{static_cast<SHORT>(std::clamp<int>(column, 1, kColumns) - 1),
-                                       static_cast<SHORT>(std::clamp<int>(row, 1, kRows) - 1)});
+        SetConsoleCursorPosition(
+            own_, COORD{static_cast<SHORT>(column - 1), static_cast<SHORT>(row - 1)});
         cursorRow_ = row;
         cursorColumn_ = column;
     }

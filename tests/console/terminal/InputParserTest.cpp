@@ -11,9 +11,9 @@ namespace {
 using Action = InputEvent::Action;
 using Type = InputEvent::Type;
 
-std::vector<InputEvent> parse(std::string_view bytes) {
+std::vector<TerminalEvent> parse(std::string_view bytes) {
     InputParser parser;
-    std::vector<InputEvent> out;
+    std::vector<TerminalEvent> out;
     parser.feed(bytes, out);
     return out;
 }
@@ -32,7 +32,7 @@ InputEvent only(Type type) {
     return event;
 }
 
-using Events = std::vector<InputEvent>;
+using Events = std::vector<TerminalEvent>;
 
 TEST(InputParser, KittyArrowsReportPressRepeatAndRelease) {
     EXPECT_EQ(parse("\x1b[A"), Events{press(Key::Up, keycode::kUp)});
@@ -68,18 +68,18 @@ TEST(InputParser, KittyKeypadWithoutNumLockGivesArrowsAndNavigationKeys) {
     EXPECT_EQ(parse("\x1b[57423u"), Events{press(Key::Keypad7, keycode::kHome)});
     EXPECT_EQ(parse("\x1b[57421;1:3u"),
               Events{press(Key::Keypad9, keycode::kPageUp, Action::Release)});
-    EXPECT_EQ(parse("\x1b[E").at(0).key, Key::Keypad5);
-    EXPECT_EQ(parse("\x1b[1;1:3E").at(0).action, Action::Release);
+    EXPECT_EQ(std::get<InputEvent>(parse("\x1b[E").at(0)).key, Key::Keypad5);
+    EXPECT_EQ(std::get<InputEvent>(parse("\x1b[1;1:3E").at(0)).action, Action::Release);
 }
 
 TEST(InputParser, KittyCtrlCAndCtrlZAreTheInterruptAndTheSuspendThemselves) {
     // As kitty sends it: the Ctrl key, C, and both releases.
     EXPECT_EQ(parse("\x1b[57442u\x1b[99;5u\x1b[99;5:3u\x1b[57442;5:3u"),
-              Events{only(Type::Interrupt)});
-    EXPECT_EQ(parse("\x1b[99;133u"), Events{only(Type::Interrupt)});  // NumLock on
+              Events{TerminalControl::Interrupt});
+    EXPECT_EQ(parse("\x1b[99;133u"), Events{TerminalControl::Interrupt});  // NumLock on
     EXPECT_EQ(parse("\x1b[57442u\x1b[122;5u\x1b[122;5:3u\x1b[57442;5:3u"),
-              Events{only(Type::Suspend)});
-    EXPECT_EQ(parse("\x1b[92;5u"), Events{only(Type::Quit)});
+              Events{TerminalControl::Suspend});
+    EXPECT_EQ(parse("\x1b[92;5u"), Events{TerminalControl::Quit});
     // C alone or with Shift is a letter.
     EXPECT_EQ(parse("\x1b[99u"), Events{press(std::nullopt, 'c')});
     EXPECT_EQ(parse("\x1b[99;2u"), Events{press(std::nullopt, 'C')});
@@ -155,14 +155,30 @@ TEST(InputParser, PlainBytesOfLegacyTerminals) {
 }
 
 TEST(InputParser, QueryAnswersAndFocusReportsAreNoKeys) {
-    EXPECT_EQ(parse("\x1b[?1;2c"), Events{only(Type::DeviceAttributes)});  // tmux
-    EXPECT_EQ(parse("\x1b[?62;22c"), Events{only(Type::DeviceAttributes)});
+    EXPECT_EQ(parse("\x1b[?1;2c"), Events{TerminalControl::DeviceAttributes});  // tmux
+    EXPECT_EQ(parse("\x1b[?62;22c"), Events{TerminalControl::DeviceAttributes});
     EXPECT_EQ(parse("\x1b[?0u\x1b[?62;c"),
-              (Events{only(Type::KittyFlags), only(Type::DeviceAttributes)}));
+              (Events{TerminalControl::KittyFlags, TerminalControl::DeviceAttributes}));
     EXPECT_EQ(parse("\x1b[I"), Events{only(Type::FocusIn)});
     EXPECT_EQ(parse("\x1b[O"), Events{only(Type::FocusOut)});
     // Answers we never asked for are swallowed whole.
     EXPECT_TRUE(parse("\x1b[>1;4000;29c\x1b[?1004;1$y\x1b[12;40R").empty());
+}
+
+TEST(InputParser, APasteIsTextOnlyItsSequencesFakeNoReportAndNoKittyEventAndItsEndEndsIt) {
+    // Pasted: a focus loss, a kitty Ctrl+C, an answer, an arrow, an SS3 key, a lone Escape.
+    EXPECT_EQ(parse("\x1b[200~a\x1b[O\x1b[99;5u\x1b[?0u\x1b[A\x1bOP\x1b"
+                    "b4\x1b[201~\x1b[O"),
+              (Events{press(std::nullopt, 'a'), press(std::nullopt, 'b'), press(Key::Digit4, '4'),
+                      only(Type::FocusOut)}));
+    // A paste whose end never comes is over at the Escape timeout, a piece of a sequence with it.
+    InputParser parser;
+    Events events;
+    parser.feed("\x1b[200~x\x1b[", events);
+    EXPECT_TRUE(parser.escapeAmbiguous());
+    parser.expire(events);
+    parser.feed("\x1b[I", events);
+    EXPECT_EQ(events, (Events{press(std::nullopt, 'x'), only(Type::FocusIn)}));
 }
 
 TEST(InputParser, SequencesSplitAtEveryByteGiveTheSameEvents) {

@@ -52,20 +52,32 @@ struct MiniTerminal {
     MiniTerminal(int r, int c) : rows(r), columns(c), cells(r * c) {}
     Shown& at(int r, int c) { return cells[(r - 1) * columns + (c - 1)]; }
 
+    // Colours as sent: SGR 30-37, 90-97 (40-47, 100-107), 39 (49) the terminal's own;
+    // k256 + n for an indexed colour; kDirect | 0xRRGGBB for a direct one.
+    static constexpr int k256 = 1000;
+    static constexpr int kDirect = 1 << 24;
     void sgr(const std::vector<int>& params) {
-        for (int p : params.empty() ? std::vector<int>{0} : params) {
-            if (p == 0) {
+        const std::vector<int> p = params.empty() ? std::vector<int>{0} : params;
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            const int v = p[i];
+            if (v == 0) {
                 fg = 39, bg = 49, bold = false;
-            } else if (p == 1) {
+            } else if (v == 1) {
                 bold = true;
-            } else if (p == 22) {
+            } else if (v == 22) {
                 bold = false;
-            } else if ((p >= 30 && p <= 37) || p == 39 || (p >= 90 && p <= 97)) {
-                fg = p;
-            } else if ((p >= 40 && p <= 47) || p == 49 || (p >= 100 && p <= 107)) {
-                bg = p;
+            } else if ((v >= 30 && v <= 37) || v == 39 || (v >= 90 && v <= 97)) {
+                fg = v;
+            } else if ((v >= 40 && v <= 47) || v == 49 || (v >= 100 && v <= 107)) {
+                bg = v;
+            } else if ((v == 38 || v == 48) && i + 2 < p.size() && p[i + 1] == 5) {
+                (v == 38 ? fg : bg) = k256 + p[i + 2];
+                i += 2;
+            } else if ((v == 38 || v == 48) && i + 4 < p.size() && p[i + 1] == 2) {
+                (v == 38 ? fg : bg) = kDirect | (p[i + 2] << 16) | (p[i + 3] << 8) | p[i + 4];
+                i += 4;
             } else {
-                ADD_FAILURE() << "unexpected SGR " << p;
+                ADD_FAILURE() << "unexpected SGR " << v;
             }
         }
     }
@@ -116,9 +128,21 @@ struct MiniTerminal {
                     row = param(0, 1), column = param(1, 1);
                 } else if (!priv && final == 'C') {
                     column += param(0, 1);
+                } else if (!priv && final == 'D') {
+                    column = std::max(1, column - param(0, 1));
+                } else if (!priv && (final == 'A' || final == 'B')) {
+                    row += final == 'B' ? param(0, 1) : -param(0, 1);
+                    ASSERT_GE(row, 1);
+                    ASSERT_LE(row, rows);
                 } else if (!priv && final == 'J' && param(0, 0) == 2) {
                     for (auto& c : cells)
                         c = Shown{" ", fg, bg, false};
+                } else if (!priv && (final == 'J' || final == 'K') && param(0, 0) == 0) {
+                    // to the end of the line, and for J every row below it
+                    const int last = final == 'J' ? rows : row;
+                    for (int r = row; r <= last; ++r)
+                        for (int c = r == row ? column : 1; c <= columns; ++c)
+                            at(r, c) = Shown{" ", fg, bg, false};
                 } else if (!priv && final == 'm') {
                     sgr(params);
                 } else {
@@ -237,13 +261,20 @@ TEST(RendererColours, AreMappedByColourNotByIndex) {
     EXPECT_EQ(Renderer::ansiColour(14), 11);
 }
 
-TEST(RendererColours, SixteenColourTerminalsGetBrightCodesAndDefaultsForTheConsolesOwn) {
-    Renderer renderer(TerminalTraits{});
+TerminalTraits withColours(int colours, bool backColourErase = true) {
+    TerminalTraits traits;
+    traits.colours = colours;
+    traits.backColourErase = backColourErase;
+    return traits;
+}
+
+TEST(RendererColours, SixteenColourTerminalsGetBrightCodesAndTheConsolesOwnAsGreyOnBlack) {
+    Renderer renderer(withColours(16));
     Picture p = blankPicture();
     put(p, 1, 1, "a", 1);                // blue on black
     put(p, 1, 2, "b", 4 + 16 * 3);       // red on cyan
     put(p, 1, 3, "c", 12 + 16 * 9);      // light red on light blue
-    put(p, 1, 4, "d", kConsoleOwnAttr);  // the terminal's own colours
+    put(p, 1, 4, "d", kConsoleOwnAttr);  // the colours before the first change
     MiniTerminal term(35, 80);
     term.feed(renderer.render(p));
     EXPECT_EQ(term.at(1, 1).fg, 34);
@@ -252,9 +283,76 @@ TEST(RendererColours, SixteenColourTerminalsGetBrightCodesAndDefaultsForTheConso
     EXPECT_EQ(term.at(1, 2).bg, 46);
     EXPECT_EQ(term.at(1, 3).fg, 91);
     EXPECT_EQ(term.at(1, 3).bg, 104);
-    EXPECT_EQ(term.at(1, 4).fg, 39);
-    EXPECT_EQ(term.at(1, 4).bg, 49);
-    EXPECT_EQ(term.at(2, 1).fg, 39);  // cleared in the terminal's own colours
+    EXPECT_EQ(term.at(1, 4).fg, 37);
+    EXPECT_EQ(term.at(1, 4).bg, 40);
+    EXPECT_EQ(term.at(2, 1).bg, 40);  // cleared in black
+}
+
+// Every depth, erasing in colour or not, in a window larger than the picture and in one too
+// small for it: no cell keeps the terminal's own colours, and the walls (6), mines (5), digits
+// and the name grid's highlight (on 3) get the console's colours as that depth shows them.
+TEST(RendererColours, NoCellAtAnyDepthIsLeftInTheTerminalsOwnColours) {
+    constexpr int k256 = MiniTerminal::k256;
+    constexpr int kDirect = MiniTerminal::kDirect;
+    struct Depth {
+        int colours;
+        int grey, black, wall, mine, cyan;
+    };
+    const Depth depths[] = {
+        {8, 37, 40, 33, 35, 46},
+        {16, 37, 40, 33, 35, 46},
+        {256, k256 + 248, k256 + 16, k256 + 130, k256 + 127, k256 + 37},
+        {1 << 24, kDirect | 0xAAAAAA, kDirect, kDirect | 0xAA5500, kDirect | 0xAA00AA,
+         kDirect | 0x00AAAA},
+    };
+    Picture p = blankPicture();  // the console's own colours until the first change
+    put(p, 1, 1, "\xB2", 6);
+    put(p, 2, 2, "\x0F", 5);
+    put(p, 2, 3, "7", 7);
+    put(p, 3, 4, "A", 15 + 16 * 3);
+    for (const Depth& depth : depths) {
+        for (bool erase : {true, false}) {
+            for (auto [rows, columns] : {std::pair{40, 100}, std::pair{12, 60}}) {
+                SCOPED_TRACE(std::to_string(depth.colours) + (erase ? " bce " : " ") +
+                             std::to_string(columns) + "x" + std::to_string(rows));
+                Renderer renderer(withColours(depth.colours, erase));
+                renderer.setSize(rows, columns);
+                MiniTerminal term(rows, columns);
+                term.feed(renderer.render(p));
+                for (int r = 1; r <= rows; ++r) {
+                    for (int c = 1; c <= columns; ++c) {
+                        ASSERT_NE(term.at(r, c).bg, 49) << r << "," << c;
+                        if (term.at(r, c).glyph != " ") {
+                            ASSERT_NE(term.at(r, c).fg, 39) << r << "," << c;
+                        }
+                    }
+                }
+                EXPECT_EQ(term.at(rows, columns).bg, depth.black);
+                EXPECT_EQ(term.at(1, 1).fg, depth.wall);
+                EXPECT_EQ(term.at(2, 2).fg, depth.mine);
+                EXPECT_EQ(term.at(2, 3).fg, depth.grey);
+                EXPECT_EQ(term.at(2, 3).bg, depth.black);
+                EXPECT_EQ(term.at(3, 4).bg, depth.cyan);
+                EXPECT_EQ(term.at(3, 4).bold, depth.colours == 8);  // white: bold grey
+            }
+        }
+    }
+}
+
+TEST(RendererColours, RestingPutsTheTerminalsOwnColoursBackAndTheNextFrameTheGamesAgain) {
+    Renderer renderer(withColours(16));
+    Picture p = blankPicture();
+    MiniTerminal term(35, 80);
+    term.feed(renderer.render(p));
+    std::string rest;
+    renderer.rest(rest);
+    EXPECT_EQ(rest, "\x1b[0m");
+    term.feed(rest);
+    rest.clear();
+    renderer.rest(rest);
+    EXPECT_EQ(rest, "") << "already resting";
+    put(p, 5, 5, "x", 7);
+    EXPECT_EQ(renderer.render(p), "\x1b[?2026h\x1b[5;5H\x1b[37;40mx\x1b[?2026l");
 }
 
 TEST(RendererColours, EightColourTerminalsShowBrightForegroundsBold) {
@@ -334,7 +432,7 @@ TEST(RendererFrames, RepaintErasesInTheMostCommonBackgroundWhereErasingUsesIt) {
     for (auto& cell : p.cells)
         cell = Cell{' ', 7 + 16 * 3};  // cleared in grey on cyan
     put(p, 2, 2, "x", 6 + 16 * 3);
-    Renderer renderer(TerminalTraits{});
+    Renderer renderer(withColours(16));
     MiniTerminal term(35, 80);
     std::string frame = renderer.render(p);
     term.feed(frame);
@@ -342,9 +440,7 @@ TEST(RendererFrames, RepaintErasesInTheMostCommonBackgroundWhereErasingUsesIt) {
     EXPECT_EQ(term.at(35, 80).bg, 46);
     EXPECT_EQ(term.at(2, 2).fg, 33);
 
-    TerminalTraits noErase;
-    noErase.backColourErase = false;
-    Renderer plain(noErase);
+    Renderer plain(withColours(16, false));
     MiniTerminal term2(35, 80);
     term2.feed(plain.render(p));
     EXPECT_EQ(term2.glyphsWritten, 35 * 80);
@@ -352,7 +448,7 @@ TEST(RendererFrames, RepaintErasesInTheMostCommonBackgroundWhereErasingUsesIt) {
 }
 
 TEST(RendererFrames, ReproduceEveryPictureOfARandomSequenceExactly) {
-    Renderer renderer(TerminalTraits{});
+    Renderer renderer(withColours(16));
     MiniTerminal term(35, 80);
     std::mt19937 random(42);
     Picture p = blankPicture();
@@ -372,12 +468,9 @@ TEST(RendererFrames, ReproduceEveryPictureOfARandomSequenceExactly) {
         for (int r = 1; r <= 35; ++r) {
             for (int c = 1; c <= 80; ++c) {
                 auto attr = p.at(r, c).attr;
-                int fg = attr > 0xFF
-                             ? 39
-                             : 30 + Renderer::ansiColour(attr & 15) % 8 + (attr & 8 ? 60 : 0);
-                int bg = attr > 0xFF
-                             ? 49
-                             : 40 + Renderer::ansiColour(attr >> 4) % 8 + (attr & 0x80 ? 60 : 0);
+                if (attr > 0xFF) attr = 7;  // the console's own: grey on black
+                int fg = 30 + Renderer::ansiColour(attr & 15) % 8 + (attr & 8 ? 60 : 0);
+                int bg = 40 + Renderer::ansiColour(attr >> 4) % 8 + (attr & 0x80 ? 60 : 0);
                 ASSERT_EQ(term.at(r, c).bg, bg) << r << "," << c;
                 const std::string& glyph = term.at(r, c).glyph;
                 if (!isBlankGlyph(glyph)) {  // a blank shows no foreground

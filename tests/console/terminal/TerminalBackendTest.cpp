@@ -126,6 +126,22 @@ TEST(TerminalBackend, ALegacyPressThatEndsAWaitIsNoNewHoldOfTheKeyLastReadAfterT
     EXPECT_EQ(keys.isKeyDown(scan::kLeft), 0);
 }
 
+// A terminal resized while the game rests may fill the cells it frees in the colours in force,
+// on the main screen too: a rest gives it its own colours back; a tick of a walk does not.
+TEST(TerminalBackend, TheColoursGoBackToTheTerminalsOwnWhenTheGameRestsButNotBetweenTicks) {
+    Session s(kLegacyAnswer);
+    const auto afterLastFrame = [&s] {
+        const std::string shown = s.pty.shown();
+        return shown.substr(shown.rfind("\x1b[?2026l"));
+    };
+    s.model.printText("x");
+    s.platform.sleep(90);
+    EXPECT_EQ(afterLastFrame(), "\x1b[?2026l");
+    s.model.printText("y");
+    s.platform.sleep(150);
+    EXPECT_EQ(afterLastFrame(), "\x1b[?2026l\x1b[0m");
+}
+
 TEST(TerminalBackend, ALoneEscapeArrivesAfterItsTimeout) {
     Session s(kLegacyAnswer);
     s.pty.type("\x1b");
