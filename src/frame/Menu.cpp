@@ -4,8 +4,12 @@
 
 #include <string_view>
 
+#include "frame/Anleitung.h"
 #include "frame/TitleBanner.h"
 #include "game/Spielrunde.h"
+#include "highscore/Bestenlistenanzeige.h"
+#include "highscore/Bestenlisteneintrag.h"
+#include "highscore/HighscoreFile.h"
 
 namespace numerion {
 

@@ -1,14 +1,13 @@
 #pragma once
-// The main routine's long-lived state and the title menu (Menu.cpp), the instructions screen
-// (Anleitung.cpp).
+// The main routine's long-lived state, start-up and the title menu.
 
 #include <cstdint>
 #include <memory>
 
 #include "console/Services.h"
 #include "game/Castle.h"
-#include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTable.h"
+#include "highscore/Namenseingabe.h"
 
 namespace numerion {
 
@@ -32,8 +31,5 @@ int runProgram(Services& io, std::unique_ptr<ProgramState>& state);
 
 // The animated title menu; returns the exit status when key 4 ends the program.
 int HAUPTMENUE(Services& io, ProgramState& state);
-
-// The instructions: story, rules and legend; returns on Space with the screen cleared.
-void SPIELANLEITUNG(Services& io);
 
 }  // namespace numerion
