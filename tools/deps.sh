@@ -18,12 +18,12 @@ groups[deb]="@play dpkg-dev file"
 # The benchmarks (`make bench`).
 groups[bench]="@play libbenchmark-dev"
 # Every test: GoogleTest, the pseudo-terminal harness (libvterm; `make measure` drives the game
-# through it too), tmux for the smoke test, terminfo entries of other terminals, the package
-# test and the manual page check; xterm on Xvfb with a font that has the shade blocks, window
-# dumps and XTEST keys for the colour test. The sanitizer build (`make asan`) needs nothing
-# more: it is GCC's, whose runtime libraries come with g++.
-groups[test]="@play @deb libvterm-dev libgtest-dev libgmock-dev ncurses-term tmux locales
-    groff-base xterm xvfb x11-apps xdotool fontconfig fonts-dejavu-core"
+# through it too), terminfo entries of other terminals, the package test and the manual page
+# check; xterm on Xvfb with a font that has the shade blocks, window dumps and XTEST keys for the
+# colour test in a real terminal. The sanitizer build (`make asan`) needs nothing more: it is
+# GCC's, whose runtime libraries come with g++.
+groups[test]="@play @deb libvterm-dev libgtest-dev libgmock-dev ncurses-term locales groff-base
+    xterm xvfb x11-apps xdotool fontconfig fonts-dejavu-core"
 # The fuzz build uses clang (libFuzzer) and its runtime libraries.
 groups[fuzz]="@play clang libclang-rt-14-dev"
 # The browser page (emscripten) and its test in headless chromium over the DevTools protocol.
