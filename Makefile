@@ -2,6 +2,8 @@
 # packages it needs (tools/deps.sh); CMake does the real work.
 WERROR ?= OFF
 PREFIX ?= /usr/local
+# Tests run this many at once (the builds use Ninja's own count, from the machine's too).
+JOBS ?= $(shell nproc)
 DEPS := bash tools/deps.sh
 CONFIGURE = cmake --preset default -DNUMERION_WERROR=$(WERROR)
 
@@ -24,7 +26,7 @@ test:
 	$(DEPS) test
 	$(CONFIGURE)
 	cmake --build --preset default
-	ctest --preset default
+	ctest --preset default -j $(JOBS)
 
 # PREFIX/games/numerion, the manual page, the README; DESTDIR=/tmp/x stages it elsewhere.
 install: game
@@ -37,12 +39,16 @@ deb:
 	cmake --build --preset default --target numerion
 	cd build && cpack -G DEB
 
+# The tests again under GCC's AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
+	$(DEPS) test
 	cmake --preset asan -DNUMERION_WERROR=$(WERROR)
 	cmake --build --preset asan
-	ctest --preset asan
+	ctest --preset asan -j $(JOBS)
 
+# The libFuzzer targets, with clang: build-fuzz/fuzz/fuzz_*.
 fuzz:
+	$(DEPS) fuzz
 	cmake --preset fuzz -DNUMERION_WERROR=$(WERROR)
 	cmake --build --preset fuzz
 
@@ -58,12 +64,12 @@ windows-test:
 	$(DEPS) windows-test
 	cmake --preset windows -DNUMERION_WERROR=$(WERROR)
 	cmake --build --preset windows
-	ctest --preset windows
+	ctest --preset windows -j $(JOBS)
 
 bench:
 	$(DEPS) bench
 	$(CONFIGURE)
-	cmake --build --preset default
+	cmake --build --preset default --target numerion_bench
 	./build/bench/numerion_bench
 
 # The real program in a pseudo-terminal: bytes per frame, CPU while waiting for a key, tick
@@ -73,6 +79,7 @@ measure:
 	$(DEPS) test
 	$(CONFIGURE)
 	cmake --build --preset default
+	cmake --build --preset default --target numerion_measure
 	./build/bench/numerion_measure
 
 # The browser page: build-web/numerion.html, one self-contained file (Debian's emscripten).

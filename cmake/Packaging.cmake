@@ -2,7 +2,7 @@
 #
 #   <prefix>/games/numerion
 #   <prefix>/share/man/man6/numerion.6        (compressed in the package)
-#   <prefix>/share/doc/numerion/README.md, its pictures, copyright
+#   <prefix>/share/doc/numerion/README.md, the pictures and documents it links, copyright
 
 # `install` and CPack install only what the rules below name; they need not build the tests
 # and benchmarks first (make install and make deb build the game themselves).
@@ -14,7 +14,10 @@ configure_file(${PROJECT_SOURCE_DIR}/docs/numerion.6.in ${PROJECT_BINARY_DIR}/nu
 install(TARGETS numerion RUNTIME DESTINATION games)
 install(FILES ${PROJECT_BINARY_DIR}/numerion.6 DESTINATION share/man/man6)
 install(FILES README.md packaging/copyright DESTINATION share/doc/numerion)
-install(FILES docs/title.png docs/room.png DESTINATION share/doc/numerion/docs)
+# Everything of docs/ the README links, so that its links hold where it is installed.
+install(FILES docs/title.png docs/room.png docs/web.png docs/terminals.md docs/windows.md
+              docs/web.md docs/testing.md docs/performance.md docs/fuzzing.md
+        DESTINATION share/doc/numerion/docs)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME numerion)

@@ -20,7 +20,9 @@
 
 #include "console/Glyphs.h"
 #include "console/terminal/Renderer.h"
-#include "highscore/Bestenliste.h"
+#include "highscore/Bestenlistenanzeige.h"
+#include "highscore/Bestenlisteneintrag.h"
+#include "highscore/HighscoreFile.h"
 #include "highscore/HighscoreTable.h"
 #include "support/VirtualPlatform.h"
 

@@ -15,14 +15,16 @@ declare -A groups
 groups[play]="g++ cmake ninja-build make pkg-config libncurses-dev"
 # The package: dpkg-shlibdeps computes its dependencies, file finds the binaries for it.
 groups[deb]="@play dpkg-dev file"
-# Benchmarks and `make measure` (which drives the game in a pseudo-terminal through libvterm).
-groups[bench]="@play libbenchmark-dev libvterm-dev"
-# Every test: GoogleTest, the pseudo-terminal harness, tmux for the smoke test, terminfo
-# entries of other terminals, the package test and the manual page check; xterm on Xvfb with
-# a font that has the shade blocks, window dumps and XTEST keys for the colour test.
-groups[test]="@play @deb @bench libgtest-dev libgmock-dev ncurses-term tmux locales groff-base
+# The benchmarks (`make bench`).
+groups[bench]="@play libbenchmark-dev"
+# Every test: GoogleTest, the pseudo-terminal harness (libvterm; `make measure` drives the game
+# through it too), terminfo entries of other terminals, the package test and the manual page
+# check; xterm on Xvfb with a font that has the shade blocks, window dumps and XTEST keys for the
+# colour test in a real terminal. The sanitizer build (`make asan`) needs nothing more: it is
+# GCC's, whose runtime libraries come with g++.
+groups[test]="@play @deb libvterm-dev libgtest-dev libgmock-dev ncurses-term locales groff-base
     xterm xvfb x11-apps xdotool fontconfig fonts-dejavu-core"
-# The sanitizer and fuzz builds use clang and its runtime libraries.
+# The fuzz build uses clang (libFuzzer) and its runtime libraries.
 groups[fuzz]="@play clang libclang-rt-14-dev"
 # The browser page (emscripten).
 groups[web]="cmake ninja-build make emscripten"
@@ -38,7 +40,7 @@ groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 x
 # The style checks: clang-format, and clang-tidy over the default build (`make lint`).
 groups[lint]="@play clang-format clang-tidy"
 # All that CI runs.
-groups[ci]="@test @lint @fuzz @web-test @windows-test"
+groups[ci]="@test @bench @lint @fuzz @web-test @windows-test"
 
 # Expands a group into its packages, following @group references.
 expand() {

@@ -38,8 +38,6 @@ class KeyInput {
     // Waits until timerSeconds() has passed the deadline, without spinning.
     void waitUntil(double timerDeadline);
 
-    Platform& platform() { return platform_; }
-
   private:
     Platform& platform_;
 };

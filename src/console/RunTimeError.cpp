@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace numerion {
 
@@ -129,12 +128,6 @@ std::size_t composeReportInto(char* buffer, std::size_t size, int error, int lin
     return out.finish();
 }
 
-std::string composeReport(int error, int line, const char* module, const char* routine) {
-    char buffer[kReportBufferSize];
-    std::size_t length = composeReportInto(buffer, sizeof buffer, error, line, module, routine);
-    return std::string(buffer, length);
-}
-
 void setFatalCleanup(FatalCleanup cleanup) {
     gCleanup.store(cleanup);
 }
@@ -144,7 +137,7 @@ void RunTimeError(int error, int line) {
     // The normal end of the process: what the open files hold reaches them.
     std::fflush(nullptr);
     char report[kReportBufferSize];
-    composeReportInto(report, sizeof report, error, line, gContext.module, gContext.routine);
+    composeReportInto(report, sizeof report, error, line, kModuleName, gContext.routine);
     std::fputs(report, stderr);
     std::fflush(stderr);
     std::_Exit(error);
@@ -152,7 +145,7 @@ void RunTimeError(int error, int line) {
 
 std::size_t prepareFaultReport(char* buffer, std::size_t size, int error) {
     runCleanup();
-    return composeReportInto(buffer, size, error, -1, gContext.module, gContext.routine);
+    return composeReportInto(buffer, size, error, -1, kModuleName, gContext.routine);
 }
 
 void failFileStatement(int line) {

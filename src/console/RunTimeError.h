@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace numerion {
 
@@ -21,10 +20,12 @@ enum ErrorNumber : int {
     kErrQuit = 15,
 };
 
-// Module and innermost routine for the report, and the error number of the last file
-// statement. One per process, because the signal handlers report through it too.
+// The module every routine of the game belongs to, as the report names it.
+inline constexpr const char* kModuleName = "Numerion";
+
+// The innermost routine for the report, and the error number of the last file statement. One
+// per process, because the signal handlers report through it too.
 struct ErrorContext {
-    const char* module = "Numerion";
     const char* routine = "";
     int fileError = 0;
 };
@@ -42,12 +43,10 @@ class RoutineScope {
     const char* previous_;
 };
 
-// The report text exactly as it is written to standard error (line -1: none).
-std::string composeReport(int error, int line, const char* module, const char* routine);
-
 // The report is composed in a buffer of this size, so it keeps at most 1023 characters.
 inline constexpr std::size_t kReportBufferSize = 1024;
-// The same report into a caller's buffer, zero-terminated and cut to fit; returns its length.
+// The report text exactly as it is written to standard error (line -1: none; module or routine
+// null: not set), into a caller's buffer, zero-terminated and cut to fit; returns its length.
 // Allocates nothing and calls no stdio, so signal handlers use it.
 std::size_t composeReportInto(char* buffer, std::size_t size, int error, int line,
                               const char* module, const char* routine);

@@ -1,10 +1,12 @@
 // The instructions screen: story, rules and the legend of the game's symbols.
 
+#include "frame/Anleitung.h"
+
 #include <optional>
 #include <string_view>
 
 #include "console/RunTimeError.h"
-#include "frame/Menu.h"
+#include "game/Castle.h"
 
 namespace numerion {
 

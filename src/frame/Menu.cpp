@@ -4,8 +4,12 @@
 
 #include <string_view>
 
+#include "frame/Anleitung.h"
 #include "frame/TitleBanner.h"
 #include "game/Spielrunde.h"
+#include "highscore/Bestenlistenanzeige.h"
+#include "highscore/Bestenlisteneintrag.h"
+#include "highscore/HighscoreFile.h"
 
 namespace numerion {
 
@@ -119,16 +123,14 @@ MenuChoice runCycles(Services& io, ProgramState& state) {
 
 }  // namespace
 
-int runProgram(Services& io, std::unique_ptr<ProgramState>& state) {
+int runProgram(Services& io, ProgramState& state) {
     io.screen.setSize(TextConsole::kColumns, TextConsole::kRows);
     io.screen.clear();
-    // The castle alone is several hundred kilobytes: too much for the stack.
-    state = std::make_unique<ProgramState>();
-    initHighscoreFile(state->highscores, io.keys);
+    initHighscoreFile(state.highscores, io.keys);
     io.random.randomize(io.keys.timerSeconds());
     // The cursor stays hidden for the whole run.
     io.screen.locate(1, 1, 0);
-    return HAUPTMENUE(io, *state);
+    return HAUPTMENUE(io, state);
 }
 
 int HAUPTMENUE(Services& io, ProgramState& state) {

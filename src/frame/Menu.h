@@ -1,14 +1,12 @@
 #pragma once
-// The main routine's long-lived state and the title menu (Menu.cpp), the instructions screen
-// (Anleitung.cpp).
+// The main routine's long-lived state, start-up and the title menu.
 
 #include <cstdint>
-#include <memory>
 
 #include "console/Services.h"
 #include "game/Castle.h"
-#include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTable.h"
+#include "highscore/Namenseingabe.h"
 
 namespace numerion {
 
@@ -25,15 +23,12 @@ struct ProgramState {
     std::int32_t newPlace = 0;
 };
 
-// Start-up after the platform is open: size, clear, the long-lived state created zeroed into
-// `state` (replacing whatever it held), highscore file, seed, cursor hidden, menu. Returns the
-// exit status; the state stays with the caller.
-int runProgram(Services& io, std::unique_ptr<ProgramState>& state);
+// Start-up after the platform is open: size, clear, highscore file, seed, cursor hidden, menu.
+// state: the long-lived state, fresh (all zero) and the caller's, who keeps it on the heap (the
+// castle alone is several hundred kilobytes). Returns the exit status.
+int runProgram(Services& io, ProgramState& state);
 
 // The animated title menu; returns the exit status when key 4 ends the program.
 int HAUPTMENUE(Services& io, ProgramState& state);
-
-// The instructions: story, rules and legend; returns on Space with the screen cleared.
-void SPIELANLEITUNG(Services& io);
 
 }  // namespace numerion

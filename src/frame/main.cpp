@@ -19,7 +19,6 @@ int main() {
     Services io{screen, keys, random};
     screen.setBellHandler([&keys] { keys.beep(); });
 
-    // Created by the start-up, once the screen is set up.
-    std::unique_ptr<ProgramState> state;
-    return runProgram(io, state);
+    const auto state = std::make_unique<ProgramState>();
+    return runProgram(io, *state);
 }

@@ -1,8 +1,9 @@
 // The framed banners that end a game, and the wait for the main-row key 5.
+
+#include "game/Banner.h"
+
 #include <array>
 #include <string_view>
-
-#include "game/Spielrunde.h"
 
 namespace numerion {
 

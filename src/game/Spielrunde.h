@@ -1,10 +1,10 @@
 #pragma once
-// One game: the 90 ms tick loop and the full redraw (Spielrunde.cpp), the end banners
-// (Banner.cpp).
+// One game: the 90 ms tick loop and the full redraw.
 
 #include <cstdint>
 
 #include "console/Services.h"
+#include "game/Banner.h"
 #include "game/Castle.h"
 
 namespace numerion {
@@ -22,16 +22,10 @@ void setGameStartValues(GameState& game);
 // castle, which is how a game can start from a chosen position.
 void playGame(Services& io, CastleGrid& castle, GameState& game, std::int32_t record);
 
-enum class GameEnd { Won, Lost };
-
 // The tick loop alone, from a drawn screen to the tick that ends the game.
 GameEnd runTicks(Services& io, CastleGrid& castle, GameState& game, std::int32_t record);
 
 // The full redraw: clear, stand still, the room, the panel, the apprentice.
 void RAUMANZEIGE(Services& io, const CastleGrid& castle, GameState& game, std::int32_t record);
-
-// The framed banner of a won or lost game at rows 27..32, the end date and time into
-// game.endDateTime, then the wait for the main-row key 5.
-void showEndBanner(Services& io, GameState& game, GameEnd end);
 
 }  // namespace numerion

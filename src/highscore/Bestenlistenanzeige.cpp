@@ -1,11 +1,12 @@
 // The list screen: ten places a page in one of four drawing styles, paged with the arrows.
 
+#include "highscore/Bestenlistenanzeige.h"
+
 #include <array>
 #include <string>
 #include <string_view>
 
 #include "console/RunTimeError.h"
-#include "highscore/Bestenliste.h"
 
 namespace numerion {
 namespace {

@@ -1,6 +1,9 @@
 // The after-game chain: qualification, name entry, insertion, save, then the list.
 
-#include "highscore/Bestenliste.h"
+#include "highscore/Bestenlisteneintrag.h"
+
+#include "highscore/Bestenlistenanzeige.h"
+#include "highscore/HighscoreFile.h"
 
 namespace numerion {
 

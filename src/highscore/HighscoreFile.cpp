@@ -3,12 +3,12 @@
 // two games in one directory keep each other's results. Every checked statement that fails ends
 // the program with its report line.
 
+#include "highscore/HighscoreFile.h"
+
 #include <cstddef>
-#include <functional>
 
 #include "console/FileStore.h"
 #include "console/RunTimeError.h"
-#include "highscore/HighscoreTable.h"
 
 namespace numerion {
 namespace {

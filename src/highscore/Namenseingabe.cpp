@@ -1,9 +1,10 @@
 // The name entry: a highlight moved over a grid of 72 cells, taken with Enter.
 
+#include "highscore/Namenseingabe.h"
+
 #include <string>
 
 #include "console/RunTimeError.h"
-#include "highscore/Bestenliste.h"
 
 namespace numerion {
 namespace {

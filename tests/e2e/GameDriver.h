@@ -29,9 +29,10 @@
 namespace numerion::e2e {
 
 inline constexpr int kE2eTimeout = 20000;
-// Without the kitty protocol two presses of one key close together read as a held key that
-// auto-repeats; taps of the same key are kept further apart than that.
-inline constexpr int kTapGapMs = 400;
+// Without the kitty protocol two presses of one key closer together than HeldKeys'
+// kRepeatGapMs (150 ms) read as a held key that auto-repeats; taps of the same key are kept
+// further apart than that.
+inline constexpr int kTapGapMs = 250;
 // The colour depth the program finds: its terminal type and COLORTERM (nullptr: unset).
 struct ColourDepth {
     const char* name;
@@ -160,14 +161,24 @@ inline bool apprenticeAtStart(const PtyTerminal& term) {
     return term.cell(3, 2).text == "☺";
 }
 
-// The title menu stands once its last line does: a whole cycle has run.
+// The title's first frame shows once the program has taken the terminal over: its signal
+// handlers are in place, the keyboard protocol is settled and the menu looks at its keys at
+// every step from now on. (Wine's console in a terminal shows it on the main screen.)
+inline bool titleShown(const PtyTerminal& term) {
+    return term.rowText(7).find("N NN  U  U  M  M") != std::string::npos;
+}
+inline void waitForTitle(PtyTerminal& term) {
+    ASSERT_TRUE(term.waitFor(titleShown, kE2eTimeout)) << term.screenText();
+}
+
+// The title menu stands once its last line does: a whole cycle has run (half a second).
 inline void waitForMenu(PtyTerminal& term) {
     ASSERT_TRUE(term.waitForText(22, "4 = Spielende", kE2eTimeout)) << term.screenText();
 }
 
-// From the menu into a game: the room stands with the apprentice at its start.
+// From the title into a game: the room stands with the apprentice at its start.
 inline void startGame(PtyTerminal& term, Keyboard& keys) {
-    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
+    ASSERT_NO_FATAL_FAILURE(waitForTitle(term));
     ASSERT_TRUE(keys.tap('1', [](const PtyTerminal& t) { return livesShown(t) == 3; }))
         << term.screenText();
     ASSERT_TRUE(term.waitFor(apprenticeAtStart, kE2eTimeout)) << term.screenText();

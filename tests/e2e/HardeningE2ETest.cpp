@@ -323,36 +323,15 @@ class HardeningE2ETest : public ::testing::Test {
         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
-    // The prepared file, which the program may read but not write.
-    PtyTerminal::Options readOnlyHighscores() {
-        prepareHighscores();
-        namespace fs = std::filesystem;
-        fs::permissions(dir_.path() / "Highscore.rnk",
-                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-        PtyTerminal::Options o = options();
-        if (::geteuid() == 0) {
-            // Root writes whatever the modes say: play as nobody, in a directory it may enter.
-            o.runAsUser = 65534;
-            fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read |
-                                             fs::perms::group_exec | fs::perms::others_read |
-                                             fs::perms::others_exec);
-        }
-        return o;
-    }
-
     ScratchDir dir_;
 };
 
-// The list is a file the program may only read: it loads, and the first qualifying game fails
-// at the write of its save, after the name entry, and leaves the file as it was.
-TEST_F(HardeningE2ETest,
-       ResizeStormWhileWalkingEndsInTheWholeRoomThenAReadOnlyListFailsAtTheSaveAndStaysAlone) {
-    const PtyTerminal::Options readOnly = readOnlyHighscores();
-    const std::vector<char> highscores = fileBytes(dir_.path() / "Highscore.rnk");
-    PtyTerminal term({NUMERION_BINARY}, readOnly);
+// Hundreds of size changes while the apprentice walks: the walk goes on to the wall, and the
+// room comes back whole with the digits of the way collected.
+TEST_F(HardeningE2ETest, ResizeStormWhileWalkingEndsInTheWholeRoomWithTheWalkDone) {
+    PtyTerminal term({NUMERION_BINARY}, options());
     Keyboard keys(term, false);
     ASSERT_NO_FATAL_FAILURE(startGame(term, keys));
-    EXPECT_NE(term.rowText(25).find("Punkterekord: 4711"), std::string::npos) << term.rowText(25);
     const Picture before = pictureOf(term);
 
     // Down column 2 holds a digit on every even row and neither mine nor wall up to the bottom
@@ -410,27 +389,13 @@ TEST_F(HardeningE2ETest,
     const std::size_t repaints = countOf(term.output(), "\x1b[H\x1b[2J") - repaintsBefore;
     std::printf("[ storm    ] %d size changes, %zu full repaints\n", changes, repaints);
     EXPECT_GT(repaints, 1U) << "the program saw the changes";
-
-    // The game goes on: the keys still work, down to the name entry. END there saves, which
-    // fails: no list follows, and the file is as it was.
-    ASSERT_NO_FATAL_FAILURE(loseTheLivesLeft(term, keys));
-    ASSERT_NO_FATAL_FAILURE(continueToNameEntry(term, keys));
-    ASSERT_NO_FATAL_FAILURE(moveHighlightTo(term, keys, 30, 41));  // END
-    term.send("\r");
-    ASSERT_NO_FATAL_FAILURE(expectExitStatus(term, 3));
-    EXPECT_EQ(term.errorOutput(),
-              "\nAborting due to runtime error 3 (file I/O error) at line 339 of Numerion::()\n\n");
-    EXPECT_EQ(term.output().find("Spielername"), std::string::npos)
-        << "no list after a failed save";
-    expectTerminalGivenBack(term);
-    EXPECT_EQ(fileBytes(dir_.path() / "Highscore.rnk"), highscores);
 }
 
 TEST_F(HardeningE2ETest,
        KeyFloodsAndAResizeStormLeaveMenuInstructionsAndGameAnsweringInBoundedMemory) {
     PtyTerminal term({NUMERION_BINARY}, options());
     Keyboard keys(term, false);
-    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
+    ASSERT_NO_FATAL_FAILURE(waitForTitle(term));
     const long rssAtStart = statusKb(term.pid(), "VmRSS");
 
     KeyFlood menuKeys(true, 1);
@@ -503,27 +468,6 @@ TEST_F(HardeningE2ETest, ClosedTerminalDuringAWalkEndsTheGameAsTerminatedAndLeav
     EXPECT_EQ(status->code, 13);
     expectHangUpReport(term.errorOutput());
     EXPECT_EQ(fileBytes(dir_.path() / "Highscore.rnk"), before);
-}
-
-TEST_F(HardeningE2ETest, ClosedTerminalEndsTheProgramEvenWhenItsHangUpSignalIsBlocked) {
-    // Started with the signal blocked, as a careless parent may leave it: the program learns
-    // of the closed terminal from its input alone.
-    PtyTerminal term(
-        [] {
-            sigset_t hangUp;
-            sigemptyset(&hangUp);
-            sigaddset(&hangUp, SIGHUP);
-            sigprocmask(SIG_BLOCK, &hangUp, nullptr);
-            ::execl(NUMERION_BINARY, NUMERION_BINARY, static_cast<char*>(nullptr));
-            return 127;
-        },
-        options());
-    ASSERT_NO_FATAL_FAILURE(waitForMenu(term));
-    const auto status = term.hangUp(kE2eTimeout);
-    ASSERT_TRUE(status.has_value()) << "still running after the hang-up";
-    EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 13);
-    expectHangUpReport(term.errorOutput());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "console/RunTimeError.h"
-#include "frame/Menu.h"
+#include "frame/Anleitung.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/RunTimeError.h"
-#include "highscore/Bestenliste.h"
+#include "highscore/Bestenlistenanzeige.h"
 #include "highscore/HighscoreTestSupport.h"
 #include "support/VirtualPlatform.h"
 

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "highscore/Bestenliste.h"
+#include "highscore/Bestenlisteneintrag.h"
+#include "highscore/HighscoreFile.h"
 #include "highscore/HighscoreTestSupport.h"
 #include "support/VirtualPlatform.h"
 

@@ -27,7 +27,8 @@
 #include <thread>
 #include <vector>
 
-#include "highscore/Bestenliste.h"
+#include "highscore/Bestenlisteneintrag.h"
+#include "highscore/HighscoreFile.h"
 #include "highscore/HighscoreTable.h"
 #include "highscore/HighscoreTestSupport.h"
 #include "support/LocalTime.h"

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "highscore/HighscoreFile.h"
 #include "highscore/HighscoreTable.h"
 #include "support/TempDir.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "highscore/Bestenliste.h"
 #include "highscore/HighscoreTestSupport.h"
+#include "highscore/Namenseingabe.h"
 #include "support/VirtualPlatform.h"
 
 namespace numerion {

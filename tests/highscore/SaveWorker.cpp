@@ -12,7 +12,8 @@
 #include <filesystem>
 #include <string>
 
-#include "highscore/Bestenliste.h"
+#include "highscore/Bestenlisteneintrag.h"
+#include "highscore/HighscoreFile.h"
 #include "highscore/HighscoreTable.h"
 #include "support/VirtualPlatform.h"
 

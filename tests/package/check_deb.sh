@@ -26,8 +26,15 @@ echo "$files"
 expected="-rwxr-xr-x ./usr/games/numerion
 -rw-r--r-- ./usr/share/doc/numerion/README.md
 -rw-r--r-- ./usr/share/doc/numerion/copyright
+-rw-r--r-- ./usr/share/doc/numerion/docs/fuzzing.md
+-rw-r--r-- ./usr/share/doc/numerion/docs/performance.md
 -rw-r--r-- ./usr/share/doc/numerion/docs/room.png
+-rw-r--r-- ./usr/share/doc/numerion/docs/terminals.md
+-rw-r--r-- ./usr/share/doc/numerion/docs/testing.md
 -rw-r--r-- ./usr/share/doc/numerion/docs/title.png
+-rw-r--r-- ./usr/share/doc/numerion/docs/web.md
+-rw-r--r-- ./usr/share/doc/numerion/docs/web.png
+-rw-r--r-- ./usr/share/doc/numerion/docs/windows.md
 -rw-r--r-- ./usr/share/man/man6/numerion.6.gz"
 [ "$(sort -k2 <<<"$files")" = "$expected" ] || fail "the package holds other files than:
 $expected"

@@ -4,9 +4,11 @@
 #include <array>
 #include <charconv>
 #include <string>
+#include <string_view>
 
 #include "console/Glyphs.h"
 #include "console/Palette.h"
+#include "console/WindowNotice.h"
 
 namespace numerion {
 
@@ -129,38 +131,12 @@ int Renderer::ansiColour(int consoleColour) {
     return (c & 8) | ((c & 1) << 2) | (c & 2) | ((c & 4) >> 2);
 }
 
-std::string sizeNotice(int rows, int columns) {
-    return "Fenster zu klein: " + std::to_string(columns) + " x " + std::to_string(rows) +
-           " Zeichen. Bitte das Terminal auf mindestens " + std::to_string(Picture::kColumns) +
-           " x " + std::to_string(Picture::kRows) + " Zeichen vergroessern";
-}
-
-std::vector<std::string> breakIntoLines(std::string_view text, int columns) {
-    std::vector<std::string> lines;
-    if (columns < 1) return lines;
-    const auto width = static_cast<std::size_t>(columns);
-    std::string line;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find(' '), text.size());
-        std::string_view word = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.size() + 1 + word.size() > width) {
-            lines.push_back(std::move(line));
-            line.clear();
-        }
-        if (!line.empty()) line += ' ';
-        line += word.substr(0, width - line.size());
-    }
-    if (!line.empty()) lines.push_back(std::move(line));
-    return lines;
-}
-
 void Renderer::setSize(int rows, int columns) {
     rows_ = std::max(0, rows);
     columns_ = std::max(0, columns);
     valid_ = false;
     notice_.clear();
-    if (!largeEnough()) notice_ = breakIntoLines(sizeNotice(rows_, columns_), columns_);
+    if (!largeEnough()) notice_ = windowNotice(columns_, rows_);
 }
 
 int Renderer::shownRows() const {

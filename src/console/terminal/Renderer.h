@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "console/TextConsole.h"
@@ -60,12 +59,6 @@ struct TerminalTraits {
     std::string hideCursor = "\x1b[?25l";
     std::string showCursor = "\x1b[?25h";
 };
-
-// The notice of a terminal smaller than the game needs, with the size it has (columns x rows).
-// Smaller terminals show what fits and this notice, broken at blanks, on their last rows.
-std::string sizeNotice(int rows, int columns);
-// A text broken at blanks into lines of at most `columns` characters; a longer word is cut.
-std::vector<std::string> breakIntoLines(std::string_view text, int columns);
 
 class Renderer {
   public:

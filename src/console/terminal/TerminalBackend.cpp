@@ -1,6 +1,5 @@
 #include "console/terminal/TerminalBackend.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,13 +7,12 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 #include "console/RunTimeError.h"
-#include "console/posix/FatalSignals.h"
 #include "console/posix/WriteAll.h"
+#include "console/terminal/TerminalSignals.h"
 
 namespace numerion {
 
@@ -24,121 +22,11 @@ constexpr const char* kKittyQuery = "\x1b[?u\x1b[c";  // flags, then primary dev
 // Disambiguate (1), report event types (2), report all keys as escape codes (8): without 8
 // plain keys give no release events.
 constexpr const char* kKittyPush = "\x1b[>11u";
-constexpr const char* kKittyPop = "\x1b[<u";
 // Focus reports, and pastes bracketed: pasted text cannot pass for a report or a key event.
 constexpr const char* kReportsOn = "\x1b[?1004h\x1b[?2004h";
-constexpr const char* kReportsOff = "\x1b[?1004l\x1b[?2004l";
-
-// --- What signal handling needs, and only that, lives outside the backend ---
-
-// The handlers only note what happened and wake the wait; the backend acts at its next call.
-volatile std::sig_atomic_t gEndSignal = 0;
-volatile std::sig_atomic_t gSuspendSignal = 0;
-volatile std::sig_atomic_t gResizedSignal = 0;
-volatile std::sig_atomic_t gContinuedSignal = 0;
-int gWakeWrite = -1;
-
-// The terminal as it must be left, ready for a handler: no allocation, only write and
-// tcsetattr. Each flag is set just before the change it undoes is made.
-struct RestoreState {
-    volatile std::sig_atomic_t active = 0;
-    volatile std::sig_atomic_t kittyPushed = 0;
-    volatile std::sig_atomic_t reporting = 0;
-    volatile std::sig_atomic_t termiosChanged = 0;
-    int outFd = -1;
-    int inFd = -1;
-    termios saved{};
-    const char* screenBytes = nullptr;
-};
-RestoreState gRestore;
-
-constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr int kOtherSignals[] = {SIGTSTP, SIGWINCH, SIGCONT};
-// Signals that would end the program for what is only a failed write: ignored, the write
-// then fails and says so (a file-size limit makes a save a short write, error 3; output to a
-// closed pipe is simply not shown).
-constexpr int kIgnoredSignals[] = {SIGXFSZ, SIGPIPE};
-// Signals the program has no use for that end a process by default: they still do, with the
-// terminal given back first.
-constexpr int kDefaultEndSignals[] = {SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,  SIGXCPU,
-                                      SIGSYS,  SIGTRAP, SIGIO,   SIGPWR,    SIGSTKFLT};
 
 void writeText(int fd, const char* text) {
     writeAll(fd, text, std::strlen(text));
-}
-
-// Async-signal-safe: the fatal cleanup of run-time errors and fault signals, and the last
-// resort at exit. Runs once per taking-over of the terminal.
-void restoreTerminal() {
-    if (!gRestore.active) return;
-    gRestore.active = 0;
-    // The keyboard flags belong to the alternate screen's stack: pop them before leaving it.
-    if (gRestore.kittyPushed) writeText(gRestore.outFd, kKittyPop);
-    if (gRestore.reporting) writeText(gRestore.outFd, kReportsOff);
-    if (gRestore.screenBytes) writeText(gRestore.outFd, gRestore.screenBytes);
-    if (gRestore.termiosChanged) ::tcsetattr(gRestore.inFd, TCSAFLUSH, &gRestore.saved);
-}
-
-void onSignal(int signal) {
-    const int savedErrno = errno;
-    switch (signal) {
-        case SIGTSTP:
-            gSuspendSignal = 1;
-            break;
-        case SIGWINCH:
-            gResizedSignal = 1;
-            break;
-        case SIGCONT:
-            gContinuedSignal = 1;
-            break;
-        default:
-            if (gEndSignal != 0) {
-                // Asked twice and the program has not come round to it: it is stuck outside
-                // the keyboard and the clock. End the default way, with the terminal back.
-                restoreTerminal();
-                ::signal(signal, SIG_DFL);
-                ::raise(signal);
-            }
-            gEndSignal = signal;
-            break;
-    }
-    if (gWakeWrite >= 0) {
-        const char byte = 0;
-        [[maybe_unused]] ssize_t ignored = ::write(gWakeWrite, &byte, 1);
-    }
-    errno = savedErrno;
-}
-
-void onDefaultEndSignal(int signal) {
-    restoreTerminal();
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);  // delivered as the handler returns: the default end
-}
-
-int errorOfSignal(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return kErrInterrupted;
-        case SIGQUIT:
-            return kErrQuit;
-        default:
-            return kErrTermination;  // SIGTERM, and SIGHUP: the terminal asks us to go
-    }
-}
-
-void setHandler(int signal, void (*handler)(int)) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(signal, &action, nullptr);
-}
-
-void setDefaultEndHandlers(void (*handler)(int)) {
-    for (int signal : kDefaultEndSignals)
-        setHandler(signal, handler);
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
-        setHandler(signal, handler);
 }
 
 double rawMs() {
@@ -169,60 +57,28 @@ TerminalBackend::TerminalBackend(TerminalScreen* screen, int keysFd, int outFd)
 TerminalBackend::~TerminalBackend() {
     if (!started_) return;
     release();
-    setFatalCleanup(nullptr);
-    for (int signal : kEndSignals)
-        setHandler(signal, SIG_DFL);
-    for (int signal : kOtherSignals)
-        setHandler(signal, SIG_DFL);
-    for (int signal : kIgnoredSignals)
-        setHandler(signal, SIG_DFL);
-    setDefaultEndHandlers(SIG_DFL);
-    const int wakeWrite = gWakeWrite;
-    gWakeWrite = -1;
-    ::close(wakeWrite);
-    ::close(wakeRead_);
-    gRestore.screenBytes = nullptr;
+    removeTerminalSignals(wakeRead_);
+    terminalRestore().screenBytes = nullptr;
 }
 
 void TerminalBackend::start() {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) == 0) {
-        wakeRead_ = pipeFds[0];
-        gWakeWrite = pipeFds[1];
-    }
-    gEndSignal = 0;
-    gSuspendSignal = 0;
-    gResizedSignal = 0;
-    gContinuedSignal = 0;
-    installFatalSignalHandlers(prepareFaultReport);
-    for (int signal : kEndSignals)
-        setHandler(signal, onSignal);
-    for (int signal : kOtherSignals)
-        setHandler(signal, onSignal);
-    for (int signal : kIgnoredSignals)
-        setHandler(signal, SIG_IGN);
-    setDefaultEndHandlers(onDefaultEndSignal);
-    setFatalCleanup(restoreTerminal);
-    static bool atExitRegistered = false;
-    if (!atExitRegistered) {
-        std::atexit(restoreTerminal);  // a path that ends without our destructor
-        atExitRegistered = true;
-    }
+    wakeRead_ = installTerminalSignals();
     started_ = true;
 
-    gRestore.outFd = outFd_;
-    gRestore.inFd = keysFd_;
-    gRestore.screenBytes = screen_ ? screen_->restoreBytes() : nullptr;
-    gRestore.termiosChanged = 0;
-    gRestore.kittyPushed = 0;
-    gRestore.reporting = 0;
-    if (keysFd_ >= 0 && ::tcgetattr(keysFd_, &gRestore.saved) != 0) keysFd_ = -1;
+    TerminalRestore& restore = terminalRestore();
+    restore.outFd = outFd_;
+    restore.inFd = keysFd_;
+    restore.screenBytes = screen_ ? screen_->restoreBytes() : nullptr;
+    restore.termiosChanged = 0;
+    restore.kittyPushed = 0;
+    restore.reporting = 0;
+    if (keysFd_ >= 0 && ::tcgetattr(keysFd_, &restore.saved) != 0) keysFd_ = -1;
 
     acquire();
     if (keysFd_ >= 0 && screen_) {
         queryKittyProtocol();
         if (kitty_) {
-            gRestore.kittyPushed = 1;
+            restore.kittyPushed = 1;
             writeText(outFd_, kKittyPush);
         }
     }
@@ -244,22 +100,23 @@ void TerminalBackend::queryKittyProtocol() {
 void TerminalBackend::acquire() {
     // A handler that sees the flag must also see the descriptors and bytes set before it.
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    gRestore.active = 1;
+    TerminalRestore& restore = terminalRestore();
+    restore.active = 1;
     if (keysFd_ >= 0) {
-        termios raw = gRestore.saved;
+        termios raw = restore.saved;
         // Keys one by one, not echoed; Enter as CR; no flow control stealing Ctrl+S/Ctrl+Q.
         // ISIG stays: Ctrl+C and Ctrl+Z of legacy terminals arrive as signals.
         raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN);
         raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
-        gRestore.termiosChanged = 1;
+        restore.termiosChanged = 1;
         ::tcsetattr(keysFd_, TCSANOW, &raw);
     }
     if (screen_) screen_->enter();
-    if (gRestore.kittyPushed) writeText(outFd_, kKittyPush);  // again after a suspend
+    if (restore.kittyPushed) writeText(outFd_, kKittyPush);  // again after a suspend
     if (keysFd_ >= 0 && screen_) {
-        gRestore.reporting = 1;
+        restore.reporting = 1;
         writeText(outFd_, kReportsOn);
     }
 }
@@ -271,26 +128,19 @@ void TerminalBackend::regained() {
 }
 
 void TerminalBackend::release() {
-    if (!gRestore.active) return;
-    gRestore.active = 0;
-    if (gRestore.kittyPushed) writeText(outFd_, kKittyPop);
-    if (gRestore.reporting) writeText(outFd_, kReportsOff);
+    TerminalRestore& restore = terminalRestore();
+    if (!restore.active) return;
+    restore.active = 0;
+    if (restore.kittyPushed) writeText(outFd_, kKittyPop);
+    if (restore.reporting) writeText(outFd_, kReportsOff);
     if (screen_) screen_->leave();
     // The descriptor as found: keysFd_ is -1 once the terminal has hung up.
-    if (gRestore.termiosChanged) ::tcsetattr(gRestore.inFd, TCSAFLUSH, &gRestore.saved);
+    if (restore.termiosChanged) ::tcsetattr(restore.inFd, TCSAFLUSH, &restore.saved);
 }
 
 void TerminalBackend::suspend() {
     release();
-    struct sigaction defaultAction {};
-    struct sigaction ours {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigemptyset(&defaultAction.sa_mask);
-    sigaction(SIGTSTP, &defaultAction, &ours);
-    ::raise(SIGTSTP);  // stops here until the shell continues us
-    sigaction(SIGTSTP, &ours, nullptr);
-    gSuspendSignal = 0;
-    gContinuedSignal = 0;
+    stopUntilContinued();
     acquire();  // enter() repaints everything at the next present()
     regained();
 }
@@ -396,22 +246,20 @@ void TerminalBackend::handleEvents() {
 }
 
 void TerminalBackend::handleSignals() {
-    if (gEndSignal != 0) RunTimeError(errorOfSignal(gEndSignal), -1);
+    if (endSignal() != 0) RunTimeError(errorOfSignal(endSignal()), -1);
     if (terminalGone_) RunTimeError(errorOfSignal(SIGHUP), -1);
-    if (gSuspendSignal != 0 || suspendRequested_) {
+    if (takeSuspendSignal() || suspendRequested_) {
         suspendRequested_ = false;
         suspend();
     }
-    if (gContinuedSignal != 0) {
+    if (takeContinueSignal()) {
         // Stopped from outside (SIGSTOP) with the terminal still ours: the shell may have
         // changed the modes, so take it over afresh.
-        gContinuedSignal = 0;
         release();
         acquire();
         regained();
     }
-    if (gResizedSignal != 0) {
-        gResizedSignal = 0;
+    if (takeResizeSignal()) {
         if (screen_) screen_->resized();
         pending_.push_back(eventOf(InputEvent::Type::Resized));
     }

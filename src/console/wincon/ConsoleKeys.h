@@ -1,7 +1,7 @@
 #pragma once
 // What a key record of the Windows console means to the game: which physical key went down or
 // up (for the held state) and which code a press puts into the pending-key buffer. Free of
-// <windows.h>, so the translation is tested on every platform.
+// <windows.h>, so the translation and its test are built natively too, not only for Windows.
 
 #include <cstdint>
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <string_view>
 
 #include "console/Glyphs.h"
 #include "console/Palette.h"
+#include "console/WindowNotice.h"
 
 namespace numerion {
 
@@ -79,36 +79,7 @@ COORD windowOf(const CONSOLE_SCREEN_BUFFER_INFO& info) {
                  static_cast<SHORT>(info.srWindow.Bottom - info.srWindow.Top + 1)};
 }
 
-std::vector<std::string> breakIntoLines(std::string_view text, int columns) {
-    std::vector<std::string> lines;
-    if (columns < 1) return lines;
-    const auto width = static_cast<std::size_t>(columns);
-    std::string line;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find(' '), text.size());
-        std::string_view word = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.size() + 1 + word.size() > width) {
-            lines.push_back(std::move(line));
-            line.clear();
-        }
-        if (!line.empty()) line += ' ';
-        line += word.substr(0, width - line.size());
-    }
-    if (!line.empty()) lines.push_back(std::move(line));
-    return lines;
-}
-
 }  // namespace
-
-std::vector<std::string> windowNotice(int columns, int rows) {
-    // The words of a terminal that is too small, so that every build says the same.
-    const std::string text = "Fenster zu klein: " + std::to_string(columns) + " x " +
-                             std::to_string(rows) + " Zeichen. Bitte das Terminal auf mindestens " +
-                             std::to_string(kColumns) + " x " + std::to_string(kRows) +
-                             " Zeichen vergroessern";
-    return breakIntoLines(text, columns);
-}
 
 bool ConsoleScreen::takeInput(HANDLE input) {
     if (input == nullptr || input == INVALID_HANDLE_VALUE ||

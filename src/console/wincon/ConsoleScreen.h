@@ -68,8 +68,4 @@ class ConsoleScreen {
     int cursorShown_ = -1;
 };
 
-// The notice of a window smaller than the game needs, with the size it has, broken at blanks
-// into lines of at most `columns` characters (a longer word is cut).
-std::vector<std::string> windowNotice(int columns, int rows);
-
 }  // namespace numerion

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "console/Glyphs.h"
+#include "console/WindowNotice.h"
 
 namespace numerion {
 namespace {
@@ -550,9 +551,9 @@ TEST(RendererSize, TheNoticeIsWholeOnItsLastRowsInAnyTerminalAtLeast20ColumnsWid
         renderer.setSize(12, columns);
         MiniTerminal narrow(12, columns);
         narrow.feed(renderer.render(blankPicture()));
-        const int lines = static_cast<int>(breakIntoLines(sizeNotice(12, columns), columns).size());
+        const int lines = static_cast<int>(windowNotice(columns, 12).size());
         ASSERT_LE(lines, 6);
-        EXPECT_EQ(shownNotice(narrow, 13 - lines, 12, columns), sizeNotice(12, columns));
+        EXPECT_EQ(shownNotice(narrow, 13 - lines, 12, columns), windowNoticeText(columns, 12));
         EXPECT_EQ(shownNotice(narrow, 13 - lines - 1, 13 - lines - 1, columns), "")
             << "a row above the notice belongs to the picture";
     }

@@ -1,22 +1,15 @@
 #pragma once
-// The after-game chain (Bestenlisteneintrag.cpp), the name entry (Namenseingabe.cpp) and the
-// list screen (Bestenlistenanzeige.cpp).
+// The after-game chain: a qualifying result is named, inserted and saved; then the list.
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "console/Services.h"
 #include "highscore/HighscoreTable.h"
+#include "highscore/Namenseingabe.h"
 
 namespace numerion {
-
-// The 72 cells of the name entry grid.
-using NameGrid = std::array<std::string, 72>;
-
-// Spells a name on the grid; returns it padded with blanks to 15 characters.
-std::string NAMENSEINGABE(Services& io, NameGrid& grid);
 
 // What the list needs of a finished game.
 struct GameResult {
@@ -38,9 +31,5 @@ void insertResult(HighscoreTable& highscores, std::int32_t points, std::string_v
 // the list has filled up meanwhile beyond it. The table is left as saved.
 void saveResult(HighscoreTable& highscores, std::int32_t points, std::string_view playerName,
                 std::string_view endDateTime, std::int32_t& newPlace);
-
-// Shows the list ten places a page; returns on Space with the screen cleared.
-void BESTENLISTENANZEIGE(Services& io, std::int32_t fromMenu, const HighscoreTable& highscores,
-                         std::int32_t newPoints, std::int32_t newPlace);
 
 }  // namespace numerion
