@@ -86,10 +86,14 @@ measure:
 web:
 	$(DEPS) web
 	cmake --preset web -DNUMERION_WERROR=$(WERROR)
-	cmake --build --preset web
+	cmake --build --preset web --target numerion
 
-# The page in headless chromium, opened from disk and played over the DevTools protocol.
+# The portable unit tests built by emscripten and run under node, then the page in headless
+# chromium, opened from disk and played over the DevTools protocol.
 web-test: web
+	$(DEPS) web-test
+	cmake --build --preset web
+	ctest --preset web
 	/usr/bin/python3 tests/web/web_e2e.py build-web/numerion.html
 
 clean:

@@ -26,8 +26,11 @@ groups[test]="@play @deb libvterm-dev libgtest-dev libgmock-dev ncurses-term loc
     xterm xvfb x11-apps xdotool fontconfig fonts-dejavu-core"
 # The fuzz build uses clang (libFuzzer) and its runtime libraries.
 groups[fuzz]="@play clang libclang-rt-14-dev"
-# The browser page (emscripten) and its test in headless chromium over the DevTools protocol.
-groups[web]="emscripten chromium python3-websocket"
+# The browser page (emscripten).
+groups[web]="cmake ninja-build make emscripten"
+# Its unit tests under node (GoogleTest's sources: emscripten builds its own) and the page in
+# headless chromium over the DevTools protocol.
+groups[web-test]="@web nodejs googletest chromium python3-websocket"
 # The Windows program, cross-built with mingw-w64 (the -posix flavour: its std::thread works).
 groups[windows]="cmake ninja-build make g++-mingw-w64-x86-64-posix"
 # Its tests under wine (GoogleTest's sources: the cross build makes its own), the end-to-end
@@ -37,7 +40,7 @@ groups[windows-test]="@windows googletest g++-mingw-w64-i686-posix wine wine64 x
 # The style checks: clang-format, and clang-tidy over the default build (`make lint`).
 groups[lint]="@play clang-format clang-tidy"
 # All that CI runs.
-groups[ci]="@test @bench @lint @fuzz @web @windows-test"
+groups[ci]="@test @bench @lint @fuzz @web-test @windows-test"
 
 # Expands a group into its packages, following @group references.
 expand() {

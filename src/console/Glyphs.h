@@ -9,13 +9,14 @@
 
 namespace numerion {
 
-// The Unicode character shown for a byte; always printable and one cell wide (byte 0 and the
-// soft hyphen, which terminals may draw zero-wide, show as a blank and a hyphen).
+// The Unicode character shown for a byte; always printable and one cell wide, and no two bytes
+// alike but byte 0 and the blank (byte 0 and the soft hyphen, which terminals may draw
+// zero-wide, show as a blank and a hyphen).
 char32_t glyphCodePoint(std::uint8_t byte);
 // The same character as UTF-8 (1 to 3 bytes).
 std::string_view glyphUtf8(std::uint8_t byte);
-// The code page 850 byte of a Unicode character typed on a keyboard, or nullopt when the page
-// has no such character.
+// The byte of a Unicode character typed on a keyboard: itself below 0x80, else the byte of
+// 0x80..0xFF whose glyph it is; nullopt when there is none.
 std::optional<std::uint8_t> cp850FromUnicode(std::uint32_t codePoint);
 // A printable ASCII look-alike for terminals whose locale is not UTF-8.
 char glyphAscii(std::uint8_t byte);

@@ -116,18 +116,14 @@ TEST(HighscoreDateTime, DayMonthYearAndTimeFromTheLocalClock) {
 class MidnightPlatform : public VirtualPlatform {
   public:
     std::optional<std::tm> localTime() override {
+        // 31.12.1999 23:59:59 in UTC. Broken down by gmtime: emscripten's timegm does not
+        // normalise a 60th second into the next day.
+        const std::time_t at = 946684799 + looks_++;
         std::tm time{};
-        time.tm_year = 1999 - 1900;
-        time.tm_mon = 11;
-        time.tm_mday = 31;
-        time.tm_hour = 23;
-        time.tm_min = 59;
-        time.tm_sec = 59 + looks_++;
-        // Normalises into the next day and year.
 #ifdef _WIN32
-        ::_mkgmtime(&time);
+        ::gmtime_s(&time, &at);
 #else
-        ::timegm(&time);
+        ::gmtime_r(&at, &time);
 #endif
         return time;
     }
@@ -323,6 +319,8 @@ TEST_F(HighscoreFile, AFileThatCanOnlyBeReadLoadsAndThenFailsAtTheWriteOfTheSave
 
 // --- many games at once ---
 
+// Only where a second process can run: the browser build under node has no worker.
+#ifdef NUMERION_SAVE_WORKER
 #ifdef _WIN32
 #define popen _popen
 #define pclose _pclose
@@ -429,6 +427,7 @@ TEST(HighscoreRace, ProcessesSavingAtOnceKeepEveryResultTheTopHundredHasRoomFor)
         EXPECT_LT(late.points, final.at(100).points) << late.name;
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{kHighscoreFileName});
 }
+#endif
 
 #ifndef _WIN32
 // The new table replaces the file the name leads to, with its mode, and a name that is a
@@ -454,6 +453,9 @@ TEST_F(HighscoreFile, ASaveKeepsTheFilesModeItsSymbolicLinkAndItsOtherNames) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(namesIn(elsewhere.path()), std::vector<std::string>{"liste.rnk"});
 
+#ifdef __EMSCRIPTEN__
+    GTEST_SKIP() << "the browser build's in-memory files take no second name";
+#endif
     fs::remove(kHighscoreFileName);
     fs::create_hard_link(target, kHighscoreFileName);
     saveHighscoreFile(table, saveAnything);

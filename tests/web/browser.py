@@ -31,6 +31,10 @@ KEYS = {
 for d in range(10):
     KEYS[f"Digit{d}"] = (48 + d, str(d), 0)
     KEYS[f"Numpad{d}"] = (96 + d, str(d), 3)
+KEYS["MetaLeft"] = (91, "Meta", 1)
+KEYS["ShiftLeft"] = (16, "Shift", 1)
+# Input.dispatchKeyEvent's modifier bits.
+META = 4
 
 
 def free_port():
@@ -93,6 +97,13 @@ class Browser:
                 return message.get("result", {})
             if "method" in message:
                 self.pending_events.append(message)
+                # Leaving a game or the name entry asks first; a navigation of the driver
+                # always goes (the question itself is tested with a synthetic event).
+                if message["method"] == "Page.javascriptDialogOpening" and \
+                        message["params"].get("type") == "beforeunload":
+                    self.next_id += 1
+                    self.ws.send(json.dumps({"id": self.next_id, "method": "Page.handleJavaScriptDialog",
+                                             "params": {"accept": True}}))
 
     def wait_event(self, method, timeout=30):
         deadline = time.monotonic() + timeout
@@ -129,17 +140,18 @@ class Browser:
             raise RuntimeError(f"{expression}: {result['exceptionDetails']}")
         return result["result"].get("value")
 
-    def key(self, code, kind):
+    def key(self, code, kind, modifiers=0, repeat=False):
         vk, key, location = KEYS[code]
         params = {"type": kind, "code": code, "key": key, "windowsVirtualKeyCode": vk,
-                  "nativeVirtualKeyCode": vk, "location": location}
-        if kind == "keyDown" and len(key) == 1:
+                  "nativeVirtualKeyCode": vk, "location": location, "modifiers": modifiers,
+                  "autoRepeat": repeat}
+        if kind == "keyDown" and len(key) == 1 and not modifiers:
             params["text"] = key
             params["unmodifiedText"] = key
         self.call("Input.dispatchKeyEvent", **params)
 
-    def down(self, code):
-        self.key(code, "keyDown")
+    def down(self, code, modifiers=0, repeat=False):
+        self.key(code, "keyDown", modifiers, repeat)
 
     def up(self, code):
         self.key(code, "keyUp")
@@ -148,6 +160,17 @@ class Browser:
         self.down(code)
         time.sleep(hold)
         self.up(code)
+
+    def emulate_touch_screen(self, width, height, scale):
+        """A phone or tablet: its viewport, pixel ratio and touch screen, no keyboard used."""
+        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=scale, mobile=True)
+        self.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+
+    def touch(self, kind, x=None, y=None):
+        """touchStart at (x, y), or touchEnd / touchCancel of the finger."""
+        points = [{"x": x, "y": y}] if kind == "touchStart" else []
+        self.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
 
     def screenshot(self, path):
         data = self.call("Page.captureScreenshot", format="png")["data"]

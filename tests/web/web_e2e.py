@@ -6,6 +6,7 @@ Usage: web_e2e.py PATH/TO/numerion.html   (run with /usr/bin/python3: python3-we
 """
 
 import os
+import random
 import re
 import shutil
 import sys
@@ -13,7 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser import Browser, Tab  # noqa: E402
+from browser import META, Browser, Tab  # noqa: E402
 
 TIMEOUT = 20
 HIGHLIGHT_BACKGROUND = 3  # the name grid's highlighted cell is drawn on cyan
@@ -114,11 +115,31 @@ def wait_menu(p):
     return p.wait_text(22, "4 = Spielende")
 
 
+def asks_before_leaving(b):
+    """Whether the page would ask before a reload or close now."""
+    return b.evaluate("(function () { var e = new Event('beforeunload', {cancelable: true});"
+                      " window.dispatchEvent(e); return e.defaultPrevented; })()")
+
+
+def highlight_stays(p, what, seconds=0.6):
+    stopped = p.highlight(settled(p))
+    time.sleep(seconds)
+    check(p.highlight(p.screen()) == stopped, f"the highlight moved on {what}")
+    return stopped
+
+
 def title_and_instructions(p, b):
     s = wait_menu(p)
     check("1 = Spielbeginn" in p.row(16, s) and "3 = Bestenliste ( Top 100 )" in p.row(20, s),
           "menu lines")
     check(p.status() is None, "running")
+    check(b.evaluate("document.querySelector('link[rel=icon]').href").startswith("data:"),
+          "a favicon inside the page")
+    check(not asks_before_leaving(b), "the menu asks before leaving")
+    check(not b.evaluate("document.body.classList.contains('touch')"),
+          "on-screen keys on a desktop with a keyboard")
+    kept = b.evaluate("navigator.storage.persisted()", await_promise=True)
+    check(("auf Dauer" in p.footer()) != kept, f"kept for good: {kept}, the line: {p.footer()!r}")
     b.tap("Digit2")
     p.wait_for(lambda s: "NUMERION" in s["text"][4] and "mit Leertaste" in s["text"][34], "the instructions")
     b.tap("Space")
@@ -137,6 +158,7 @@ def hidden_page_holds_the_game(p, b):
             break
     else:
         raise Failure("the apprentice did not get to walk")
+    check(asks_before_leaving(b), "a game lets the page go without asking")
     # Focus emulation keeps every page visible; without it a new tab hides this one.
     b.call("Emulation.setFocusEmulationEnabled", enabled=False)
     second = b.call("Target.createTarget", url="about:blank")["targetId"]
@@ -192,13 +214,42 @@ def name_entry(p, b):
     b.down("ArrowDown")
     p.wait_for(lambda s: (p.highlight(s) or (0, 0))[0] >= 18, "a held Down moving the highlight")
     b.evaluate("window.dispatchEvent(new FocusEvent('blur'))")
-    stopped = p.highlight(settled(p))
+    stopped = highlight_stays(p, "without the focus")
     check(stopped[0] < 30, "the held key went on to the last row without the focus")
-    time.sleep(0.6)
-    check(p.highlight(p.screen()) == stopped, "the highlight moved on without the focus")
+    # Still held when the focus comes back: up until its first auto-repeat, then down.
     b.evaluate("window.dispatchEvent(new FocusEvent('focus'))")
+    highlight_stays(p, "with the focus back before a repeat", 0.3)
+    b.down("ArrowDown", repeat=True)
+    p.wait_for(lambda s: p.highlight(s)[0] > stopped[0], "the held key's first repeat moving it")
     b.up("ArrowDown")
-    print(f"ok: blur makes every key up (the highlight stopped at {stopped})")
+    print(f"ok: blur makes every key up (the highlight stopped at {stopped}), "
+          "a key still held reads as down from its first repeat")
+    move_to(p, b, (14, 25))
+    check(asks_before_leaving(b), "the name entry lets the page go without asking")
+
+    # A second tab in front sends no blur, only the visibility change: the held key lets go.
+    b.down("ArrowDown")
+    p.wait_for(lambda s: (p.highlight(s) or (0, 0))[0] >= 18, "a held Down moving the highlight")
+    b.call("Emulation.setFocusEmulationEnabled", enabled=False)
+    second = b.call("Target.createTarget", url="about:blank")["targetId"]
+    check(b.evaluate("document.visibilityState") == "hidden", "page hidden behind a new tab")
+    b.call("Target.closeTarget", targetId=second)
+    b.call("Target.activateTarget", targetId=b.target)
+    b.call("Emulation.setFocusEmulationEnabled", enabled=True)
+    stopped = highlight_stays(p, "after the page was hidden")
+    b.up("ArrowDown")
+    print(f"ok: a hidden page lets go of the held key (the highlight stayed at {stopped})")
+    move_to(p, b, (14, 25))
+
+    # Keys pressed with Cmd held never hold (macOS sends no keyup for them); letting go of
+    # Cmd lets go of every key.
+    b.down("MetaLeft", META)
+    b.down("ArrowDown", META)
+    highlight_stays(p, "for a key pressed with Cmd held")
+    b.up("MetaLeft")
+    highlight_stays(p, "once Cmd was let go, its key never released")
+    b.up("ArrowDown")
+    print("ok: keys pressed with Cmd held are no held keys")
     move_to(p, b, (14, 25))
 
     # Exact held keys: a 0.45 s hold moves several cells, a 0.12 s tap one (two when it spans
@@ -249,6 +300,7 @@ def the_list(p, b, points, place):
     b.tap("Enter")
     s = p.wait_text(29, f"<<<<  Dein Platz  : {place}.")
     check(f"<<<<  Deine Punkte: {points}" in p.row(30, s), "points below the list")
+    check(not asks_before_leaving(p.b), "the list asks before leaving")
     print(f"ok: the list with the player's place ({place})")
 
 
@@ -302,6 +354,16 @@ def keypad_and_main_row_4(p, b):
     check("beendet" in p.footer(), "the line below says the game has ended")
     check(p.row(22) .find("4 = Spielende") >= 0, "the last screen stays")
     print("ok: keypad 4 does not end, main-row 4 does (status 0)")
+    # Shift alone restarts nothing; Space does.
+    b.tap("ShiftLeft")
+    time.sleep(0.5)
+    check(p.status() == 0, "Shift started the page again")
+    b.pending_events.clear()
+    b.tap("Space")
+    b.wait_event("Page.loadEventFired")
+    wait_menu(p)
+    check(p.status() is None, "running again")
+    print("ok: after the end Shift does nothing, Space starts the game again")
 
 
 def record(points, name, date_time):
@@ -480,9 +542,171 @@ def without_indexeddb(b, page):
         q = Page(c)
         c.navigate(page)
         wait_menu(q)
-        check("IndexedDB" in q.footer(), f"the line below: {q.footer()!r}")
+        check("IndexedDB" in q.footer() and "auf Dauer" not in q.footer(),
+              f"the line below: {q.footer()!r}")
         check(q.status() is None, "running")
         print("ok: without IndexedDB the page says so and plays")
+    finally:
+        c.close()
+
+
+class TouchKeys:
+    """The on-screen keys, pressed with one finger on a touch screen; called as Browser's keys."""
+
+    def __init__(self, b):
+        self.b = b
+
+    def centre(self, code):
+        return self.b.evaluate(
+            "(function () { var r = document.querySelector('.key[data-code=%s]')"
+            ".getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()" % code)
+
+    def down(self, code):
+        x, y = self.centre(code)
+        self.b.touch("touchStart", x, y)
+
+    def up(self, code=None):
+        self.b.touch("touchEnd")
+
+    def cancel(self):
+        self.b.touch("touchCancel")
+
+    def tap(self, code, hold=0.12):
+        self.down(code)
+        time.sleep(hold)
+        self.up()
+
+
+LAYOUT = """(function () {
+  var box = function (el) { var r = el.getBoundingClientRect();
+                            return [r.left, r.top, r.right, r.bottom]; };
+  return {screen: box(document.getElementById('screen')), width: innerWidth, height: innerHeight,
+          keys: Array.prototype.map.call(document.querySelectorAll('.key'), box)};
+})()"""
+
+
+def check_touch_layout(b, what, upright):
+    """Thumb-sized keys, none over the screen, everything inside the window; the screen takes
+    the width it has when upright."""
+    deadline = time.monotonic() + TIMEOUT
+    while True:
+        time.sleep(0.3)  # the layout follows the window's size
+        got = b.evaluate(LAYOUT)
+        sx0, sy0, sx1, sy1 = got["screen"]
+        keys = got["keys"]
+        problems = []
+        if len(keys) != 11 or any(k[2] - k[0] < 44 or k[3] - k[1] < 44 for k in keys):
+            problems.append("keys smaller than a thumb")
+        if any(k[0] < sx1 and sx0 < k[2] and k[1] < sy1 and sy0 < k[3] for k in keys):
+            problems.append("a key over the screen")
+        if any(r[0] < -1 or r[1] < -1 or r[2] > got["width"] + 1 or r[3] > got["height"] + 1
+               for r in keys + [got["screen"]]):
+            problems.append("outside the window")
+        if upright and sx1 - sx0 < 0.98 * got["width"]:
+            problems.append(f"the screen takes {sx1 - sx0:.0f} of {got['width']} px")
+        if not problems:
+            print(f"ok: {what}: screen {sx1 - sx0:.0f} x {sy1 - sy0:.0f} px, keys "
+                  f"{min(k[2] - k[0] for k in keys):.0f} px and more, none over the screen")
+            return
+        if time.monotonic() > deadline:
+            raise Failure(f"{what}: {', '.join(problems)}: {got}")
+
+
+def touch_round(page, shots):
+    """A phone without a keyboard: a whole round played with the on-screen keys to the list
+    with the player's place; the layout upright, sideways and on a tablet."""
+    c = Browser()
+    try:
+        c.emulate_touch_screen(390, 844, 3)
+        q, k = Page(c), TouchKeys(c)
+        c.navigate(page)
+        wait_menu(q)
+        check_touch_layout(c, "phone upright", True)
+        k.tap("Digit1")
+        q.wait_for(lambda s: q.lives(s) == 3 and q.apprentice(s) == (3, 2), "a game")
+        if shots:
+            time.sleep(0.3)
+            c.screenshot(os.path.join(shots, "phone-game.png"))
+        points = lose_the_game(q, k)
+        k.tap("Digit5")
+        q.wait_for(lambda s: q.highlight(s) == (14, 25), "the name entry")
+        # A held key is down while the finger stays, up once the touch is cancelled.
+        k.down("ArrowDown")
+        time.sleep(0.45)
+        k.cancel()
+        stopped = highlight_stays(q, "after the touch was cancelled")
+        check(stopped[0] >= 18, f"a 0.45 s touch moved the highlight to {stopped}")
+        move_to(q, k, (22, 37))  # "A"
+        k.tap("Enter")
+        q.wait_text(33, "\u00ab A _")
+        move_to(q, k, (30, 41))  # END
+        the_list(q, k, points, 1)
+        print("ok: a whole round with the on-screen keys")
+        if shots:
+            c.screenshot(os.path.join(shots, "phone-list.png"))
+        c.emulate_touch_screen(844, 390, 3)
+        check_touch_layout(c, "phone sideways", False)
+        if shots:
+            c.screenshot(os.path.join(shots, "phone-sideways.png"))
+        c.emulate_touch_screen(820, 1180, 2)
+        check_touch_layout(c, "tablet", True)
+        if shots:
+            c.screenshot(os.path.join(shots, "tablet.png"))
+    finally:
+        c.close()
+
+
+def style_of_seed(seed):
+    """The list's drawing style that the first draw after randomize(seed) picks."""
+    state = [seed & 0xFFFFFFFF]
+    for _ in range(623):
+        state.append((state[-1] * 1664525 + 1013904223) & 0xFFFFFFFF)
+    generator = random.Random()
+    generator.setstate((3, tuple(state) + (624,), None))
+    return (generator.getrandbits(32) >> 30) + 1
+
+
+def sliding_page(page, report=True):
+    """The list's style with all rows sliding in together: 779 pauses of 0.8 ms between its
+    first and its last print, which the browser's timers alone would make 4 ms each. The page
+    starts its clock at a whole number of seconds from crypto.getRandomValues: chosen so that
+    the game's seed, a second or three later, draws that style."""
+    word = next(w for w in range(1000, 1 << 24) if all(style_of_seed(w + d) == 4 for d in range(4)))
+    c = Browser()
+    try:
+        c.call("Page.addScriptToEvaluateOnNewDocument",
+               source="window.crypto.getRandomValues = function (a) { a[0] = %d; return a; };" % word)
+        q = Page(c)
+        c.navigate(page)
+        wait_menu(q)
+        # When the first slide print (row 8, column 78) and the final picture of row 26 (place
+        # 10 from column 5) were presented.
+        c.evaluate("""(function () {
+          var page = Module.numerionPage, present = page.present;
+          window.slide = {first: null, last: null};
+          var at = function (glyphs, row, column) {
+            return HEAPU32[(glyphs >> 2) + (row - 1) * 80 + column - 1];
+          };
+          page.present = function (glyphs, attrs, cursor) {
+            present(glyphs, attrs, cursor);
+            if (slide.first === null && at(glyphs, 8, 78) !== 32 && at(glyphs, 8, 5) === 32)
+              slide.first = performance.now();
+            if (slide.first !== null && slide.last === null && at(glyphs, 26, 5) === 49 &&
+                at(glyphs, 26, 6) === 48)
+              slide.last = performance.now();
+          };
+        })()""")
+        c.tap("Digit3")
+        q.wait_for(lambda s: c.evaluate("slide.last") is not None, "the list's first page")
+        first, last = c.evaluate("slide.first"), c.evaluate("slide.last")
+        check(first is not None and q.row(8).startswith("    1."), "not the sliding style")
+        ms = last - first
+        if report:
+            print(f"the page sliding in all rows together: {ms:.0f} ms (its pauses: 623 ms)")
+        check(623 <= ms < 3 * 623, f"the page took {ms:.0f} ms")
+        if report:
+            print("ok: the list's sliding pauses take their own length")
+        return ms
     finally:
         c.close()
 
@@ -515,11 +739,16 @@ def fatal_report(p, b):
 
 def main():
     page = os.path.abspath(sys.argv[1])
+    # NUMERION_WEB_SHOTS=DIR keeps screenshots of the touch layouts there.
+    shots = os.environ.get("NUMERION_WEB_SHOTS")
     scratch = tempfile.mkdtemp(prefix="numerion-web-")
     b = Browser()
     try:
         p = Page(b)
         b.navigate("file://" + page)
+        if shots:
+            wait_menu(p)
+            b.screenshot(os.path.join(shots, "desktop.png"))
         title_and_instructions(p, b)
         b.tap("Digit1")
         p.wait_for(lambda s: p.lives(s) == 3 and p.apprentice(s) == (3, 2), "a game")
@@ -543,6 +772,8 @@ def main():
         fatal_report(p, b)
         refused_write("file://" + page)
         without_indexeddb(b, "file://" + page)
+        sliding_page("file://" + page)
+        touch_round("file://" + page, shots)
     except Failure as failure:
         print("FAILED:", failure)
         return 1

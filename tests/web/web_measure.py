@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Figures of the browser build, for the README: load to first frame, a held key's moves on the
-name entry against its length, and the CPU the browser spends while a screen waits for a key,
-beside a blank page. Not a test: timings depend on the machine.
+name entry against its length, the CPU the browser spends on each screen beside a blank page
+in the same run, and the time of the list's page whose rows all slide in together. Not a test:
+timings depend on the machine.
 
-Usage: web_measure.py PATH/TO/numerion.html
+Usage: web_measure.py PATH/TO/numerion.html [SECONDS per CPU figure, default 20]
 """
 
 import os
@@ -41,14 +42,28 @@ def browser_cpu_seconds(root_pid):
     return total / tick
 
 
-def cpu_share(b, seconds=10):
+def cpu_share(b, seconds):
     start_cpu, start = browser_cpu_seconds(b.pid()), time.monotonic()
     time.sleep(seconds)
     return 100 * (browser_cpu_seconds(b.pid()) - start_cpu) / (time.monotonic() - start)
 
 
+def behind_a_blank_tab(b, seconds):
+    """The CPU while a blank tab stands in front of the page (which is hidden then)."""
+    b.call("Emulation.setFocusEmulationEnabled", enabled=False)
+    second = b.call("Target.createTarget", url="about:blank")["targetId"]
+    time.sleep(2)
+    share = cpu_share(b, seconds)
+    b.call("Target.closeTarget", targetId=second)
+    b.call("Target.activateTarget", targetId=b.target)
+    b.call("Emulation.setFocusEmulationEnabled", enabled=True)
+    return share
+
+
 def main():
     page = "file://" + os.path.abspath(sys.argv[1])
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 20
+    menu = lambda s: "4 = Spielende" in s["text"][21]  # noqa: E731
     b = Browser()
     try:
         p = web_e2e.Page(b)
@@ -60,23 +75,44 @@ def main():
         print(f"load to first frame: first {firsts[0]:.0f} ms, then median "
               f"{statistics.median(firsts[1:]):.0f} ms (of {len(firsts) - 1})")
 
+        cpu = {}
         b.navigate("about:blank")
         time.sleep(2)
-        print(f"CPU, blank page: {cpu_share(b):.2f} % of a core")
+        cpu["blank page"] = cpu_share(b, seconds)
+        cpu["blank page behind a blank tab"] = behind_a_blank_tab(b, seconds)
         b.navigate(page)
         web_e2e.wait_menu(p)
-        print(f"CPU, title menu animating: {cpu_share(b):.2f} % of a core")
+        cpu["title menu animating"] = cpu_share(b, seconds)
         b.tap("Digit2")
         p.wait_text(35, "mit Leertaste")
-        time.sleep(1)
-        print(f"CPU, instructions waiting for Space: {cpu_share(b):.2f} % of a core")
-        web_e2e.press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "menu")
+        time.sleep(3)  # the sound starts with the first key
+        cpu["instructions waiting for Space"] = cpu_share(b, seconds)
+        web_e2e.press_until(p, b, "Space", menu, "menu")
         b.tap("Digit3")
         p.wait_text(34, "Hauptmenue: Leertaste")
-        time.sleep(3)
-        print(f"CPU, highscore list waiting for a key: {cpu_share(b):.2f} % of a core")
-        web_e2e.press_until(p, b, "Space", lambda s: "4 = Spielende" in s["text"][21], "menu")
+        web_e2e.settled(p)
+        cpu["highscore list waiting for a key"] = cpu_share(b, seconds)
+        web_e2e.press_until(p, b, "Space", menu, "menu")
 
+        b.tap("Digit1")
+        p.wait_for(lambda s: p.lives(s) == 3 and p.apprentice(s) == (3, 2), "a game")
+        time.sleep(1)
+        cpu["a room, the apprentice standing"] = cpu_share(b, seconds)
+        cpu["the game behind a blank tab"] = behind_a_blank_tab(b, seconds)
+        web_e2e.lose_the_game(p, b)
+        time.sleep(1)
+        cpu["loss banner waiting for 5"] = cpu_share(b, seconds)
+        b.tap("Digit5")
+        p.wait_for(lambda s: p.highlight(s) == (14, 25), "the name entry")
+        time.sleep(1)
+        cpu["name entry waiting for a key"] = cpu_share(b, seconds)
+        b.navigate("about:blank")
+        time.sleep(2)
+        cpu["blank page again"] = cpu_share(b, seconds)
+        for what, share in cpu.items():
+            print(f"CPU, {what}: {share:.2f} % of a core")
+        b.navigate(page)
+        web_e2e.wait_menu(p)
         b.tap("Digit1")
         p.wait_for(lambda s: p.lives(s) == 3 and p.apprentice(s) == (3, 2), "a game")
         web_e2e.lose_the_game(p, b)
@@ -93,6 +129,9 @@ def main():
             print(f"held {length * 1000:.0f} ms: moves {moves}")
     finally:
         b.close()
+    slides = [web_e2e.sliding_page(page, report=False) for _ in range(3)]
+    print("the list's page with all rows sliding in together: "
+          + ", ".join(f"{ms:.0f}" for ms in slides) + " ms (its pauses: 623 ms)")
 
 
 if __name__ == "__main__":

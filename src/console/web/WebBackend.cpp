@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/Glyphs.h"
+#include "console/Palette.h"
 
 namespace numerion {
 
@@ -22,18 +23,16 @@ constexpr const char* kKeyCodes[] = {
 static_assert(std::size(kKeyCodes) == static_cast<std::size_t>(Key::Count));
 
 // Event kinds and actions as page.js queues them, five numbers per event.
-enum PageEvent : int { kKey = 0, kFocusIn = 1, kFocusOut = 2, kChanged = 3 };
+enum PageEvent : int { kKey = 0, kFocusIn = 1, kFocusOut = 2, kChanged = 3, kReleased = 4 };
 constexpr int kNumbersPerEvent = 5;
 constexpr int kEventsPerTake = 64;
 
-// The code page 850 byte whose glyph is this character, or -1: typed characters reach the
-// pending keys as the console's bytes (umlauts included).
-std::int32_t codePageByte(std::uint32_t character) {
-    if (character >= 0x20 && character < 0x7F) return static_cast<std::int32_t>(character);
-    for (int byte = 0x80; byte <= 0xFF; ++byte) {
-        if (glyphCodePoint(static_cast<std::uint8_t>(byte)) == character) return byte;
-    }
-    return InputEvent::kNoCode;
+// A typed character as the console's byte (umlauts included), or none (0: it typed nothing).
+std::int32_t typedByte(int character) {
+    if (character < 0x20) return InputEvent::kNoCode;
+    const std::optional<std::uint8_t> byte =
+        cp850FromUnicode(static_cast<std::uint32_t>(character));
+    return byte ? *byte : InputEvent::kNoCode;
 }
 
 }  // namespace
@@ -43,7 +42,10 @@ EM_JS(void, numerion_set_key_names, (const char* names),
       { Module.numerionPage.setKeyNames(UTF8ToString(names)); });
 EM_JS(int, numerion_take_events, (int* out, int max),
       { return Module.numerionPage.takeEvents(out, max); });
+EM_JS(void, numerion_set_palette, (const std::uint32_t* colours),
+      { Module.numerionPage.setPalette(colours); });
 EM_ASYNC_JS(void, numerion_wait, (double ms), { await Module.numerionPage.wait(ms); });
+EM_JS(int, numerion_hold, (double ms), { return Module.numerionPage.hold(ms) ? 1 : 0; });
 EM_JS(int, numerion_visible, (), { return Module.numerionPage.visible() ? 1 : 0; });
 EM_JS(void, numerion_present, (const std::uint32_t* glyphs, const std::uint16_t* attrs, int cursor),
       { Module.numerionPage.present(glyphs, attrs, cursor); });
@@ -57,6 +59,7 @@ WebBackend::WebBackend(const TextConsole& model) : model_(model) {
         names += name;
     }
     numerion_set_key_names(names.c_str());
+    numerion_set_palette(kPalette.data());
 }
 
 std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
@@ -75,13 +78,16 @@ std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
                         event.key = static_cast<Key>(e[2]);
                     // A key code the page knows (Enter, the extended keys), else a typed
                     // character, else none.
-                    event.code = e[3] >= 0 ? e[3] : codePageByte(static_cast<std::uint32_t>(e[4]));
+                    event.code = e[3] >= 0 ? e[3] : typedByte(e[4]);
                     break;
                 case kFocusIn:
                     event.type = InputEvent::Type::FocusIn;
                     break;
                 case kFocusOut:
                     event.type = InputEvent::Type::FocusOut;
+                    break;
+                case kReleased:
+                    event.type = InputEvent::Type::KeysReleased;
                     break;
                 default:
                     // Shown or hidden: the core presents afresh, and holds or goes on.
@@ -97,6 +103,9 @@ std::size_t WebBackend::takeEvents(std::vector<InputEvent>& out) {
 
 void WebBackend::waitForEvents(double timeoutMs, std::vector<InputEvent>& out) {
     if (takeEvents(out) > 0 || timeoutMs == 0) return;
+    // A wait too short for the browser's timers (the list's sliding pauses) is held on the
+    // clock, between the browser's turns; no event can come while it is held.
+    if (timeoutMs > 0 && numerion_hold(timeoutMs) != 0) return;
     // Only events that come after this point wake the wait: those before are taken above.
     numerion_wait(timeoutMs < 0 ? -1.0 : timeoutMs);
     takeEvents(out);

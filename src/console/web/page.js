@@ -1,7 +1,8 @@
-// The page around the game: the screen on a canvas, the keyboard, focus and visibility, the
-// clock, the beep, and the buttons for the highscore file (kept by store.js). The program
-// (WebBackend.cpp) calls in through Module.numerionPage; everything here only runs while the
-// program waits, so key events are queued for it and handed over at its next call.
+// The page around the game: the screen on a canvas, the keyboard and a touch screen's keys,
+// focus and visibility, the clock and the waits, the beep, and the buttons for the highscore
+// file (kept by store.js). The program (WebBackend.cpp) calls in through Module.numerionPage;
+// everything here only runs while the program waits, so key events are queued for it and
+// handed over at its next call.
 //
 // For tests and tools the page keeps window.numerion, in plain JavaScript:
 //   screen()  {text: 35 strings of 80 characters (the glyphs as shown),
@@ -15,10 +16,9 @@
   var CELLS = COLUMNS * ROWS;
   var FILE = 'Highscore.rnk';
 
-  // The console's 16 colours, by attribute nibble (blue 1, green 2, red 4, bright 8).
-  var PALETTE = ['#000000', '#0000aa', '#00aa00', '#00aaaa', '#aa0000', '#aa00aa', '#aa5500',
-                 '#aaaaaa', '#555555', '#5555ff', '#55ff55', '#55ffff', '#ff5555', '#ff55ff',
-                 '#ffff55', '#ffffff'];
+  // The console's 16 colours, by attribute nibble, as the program hands them over (the one
+  // table every build shows).
+  var palette = [];
   // Shade and block glyphs are drawn as areas, so walls join without gaps in any font: the
   // shades as a dot pattern of the foreground's share of 4 pixels (whole-canvas aligned).
   var SHADES = {0x2591: 1, 0x2592: 2, 0x2593: 3, 0x2588: 4};
@@ -33,17 +33,33 @@
                   F4: 62, F5: 63, F6: 64, F7: 65, F8: 66, F9: 67, F10: 68};
   // The keys the game reads; the browser keeps every other key and every shortcut.
   var GAME_KEYS = /^(Arrow(Up|Down|Left|Right)|Space|Enter|NumpadEnter|Digit[0-9]|Numpad[0-9]|Backspace|Escape)$/;
+  // The keys that start the program again once it has ended (a modifier alone does not).
+  var RESTART_KEYS = /^(Digit[0-9]|Numpad[0-9]|Space|Enter|NumpadEnter)$/;
+  var META_KEYS = /^(Meta|OS)(Left|Right)$/;
 
   // Event kinds as WebBackend.cpp reads them.
-  var EV_KEY = 0, EV_FOCUS_IN = 1, EV_FOCUS_OUT = 2, EV_CHANGED = 3;
+  var EV_KEY = 0, EV_FOCUS_IN = 1, EV_FOCUS_OUT = 2, EV_CHANGED = 3, EV_RELEASED = 4;
   var PRESS = 0, REPEAT = 1, RELEASE = 2;
 
+  // Waits shorter than this are held on the clock: the browser's timers fire at best about
+  // 0.3 ms late, and a chain of short ones at 4 ms at the earliest.
+  var SHORTEST_TIMER_MS = 5;
+  // While a wait is held, the browser gets its turn (to draw a frame, to deliver keys) at
+  // least this often: twice an animation frame.
+  var TURN_EVERY_MS = 8;
+
   var canvas, ctx, statusLine, restartButton;
+  // The model as the program last presented it, and what the canvas shows.
   var glyphs = new Uint32Array(CELLS).fill(0x20);
   var attrs = new Uint16Array(CELLS).fill(7);
   var cursor = -1;
+  var shownGlyphs = new Uint32Array(CELLS), shownAttrs = new Uint16Array(CELLS);
+  var shownCursor = -1;
   var drawn = false;
-  var cellW = 8, cellH = 16;
+  var redrawAll = true;
+  var changed = false;
+  // Cell edges in canvas pixels: column c spans xs[c]..xs[c + 1], row r ys[r]..ys[r + 1].
+  var xs = new Int32Array(COLUMNS + 1), ys = new Int32Array(ROWS + 1);
   var keyIndex = {};  // KeyboardEvent.code -> the program's key number
   var events = [];
   var waiter = null;
@@ -52,6 +68,7 @@
   var reportText = '';
   var stderrBytes = [];
   var fileNote = '';
+  var storageNote = '';
   var focusNote = '';
   // The clock starts at a random whole number of seconds, as a machine's uptime would: the
   // game seeds its random numbers from the seconds of the clock, and the seconds since the page
@@ -71,30 +88,64 @@
 
   function showNotes() {
     if (exitStatus !== null) return;
-    setStatus([fileNote, focusNote].filter(Boolean).join(' '), false);
+    setStatus([fileNote, storageNote, focusNote].filter(Boolean).join(' '), false);
   }
 
   // --- The screen ---------------------------------------------------------------------------
 
-  function layout() {
+  // The room the canvas may take, in CSS pixels: the window less the line below and, on a
+  // touch screen, the on-screen keys (below the screen when upright, beside it when sideways).
+  function room() {
     var footer = document.getElementById('footer');
-    var availW = window.innerWidth;
-    var availH = window.innerHeight - (footer ? footer.offsetHeight : 0);
+    var w = window.innerWidth, h = window.innerHeight - (footer ? footer.offsetHeight : 0);
+    if (touch) {
+      var size = function (id) {
+        var el = document.getElementById(id);
+        return {w: el.offsetWidth, h: el.offsetHeight};
+      };
+      var arrows = size('arrows'), digits = size('digits'), actions = size('actions');
+      if (sideways()) {
+        w -= arrows.w + size('right').w + 2 * PAD_GAP;
+      } else {
+        h -= digits.h + Math.max(arrows.h, actions.h) + 3 * PAD_GAP;
+      }
+    }
+    return {w: Math.max(w, 80), h: Math.max(h, 35)};
+  }
+
+  // Cells of a console font's shape in whole device pixels. With a keyboard every cell has the
+  // same size; on a touch screen the grid takes the whole width (or height) it has, its cells
+  // one pixel apart in size where the pixels do not divide evenly.
+  function layout() {
     var ratio = window.devicePixelRatio || 1;
-    // Cells of a console font's shape, whole device pixels, so the grid stays exact.
-    var h = Math.floor(Math.min(availH / ROWS, availW / COLUMNS / 0.55) * ratio);
-    cellH = Math.max(h, 8);
-    cellW = Math.max(Math.floor(cellH * 0.55), 4);
-    canvas.width = cellW * COLUMNS;
-    canvas.height = cellH * ROWS;
-    canvas.style.width = (canvas.width / ratio) + 'px';
-    canvas.style.height = (canvas.height / ratio) + 'px';
-    ctx = canvas.getContext('2d', {alpha: false});
+    document.body.classList.toggle('sideways', touch && sideways());
+    var space = room();
+    var width, height;
+    if (touch) {
+      var maxW = Math.floor(space.w * ratio), maxH = Math.floor(space.h * ratio);
+      width = Math.min(maxW, Math.floor(maxH * COLUMNS * 0.55 / ROWS));
+      height = Math.min(maxH, Math.round(width * ROWS / (COLUMNS * 0.55)));
+    } else {
+      var h = Math.max(Math.floor(Math.min(space.h / ROWS, space.w / COLUMNS / 0.55) * ratio), 8);
+      var w = Math.max(Math.floor(h * 0.55), 4);
+      width = w * COLUMNS;
+      height = h * ROWS;
+    }
+    for (var c = 0; c <= COLUMNS; ++c) xs[c] = Math.round(c * width / COLUMNS);
+    for (var r = 0; r <= ROWS; ++r) ys[r] = Math.round(r * height / ROWS);
+    canvas.width = width;
+    canvas.height = height;
+    canvas.style.width = (width / ratio) + 'px';
+    canvas.style.height = (height / ratio) + 'px';
+    // A desynchronized canvas goes to the screen without a round of the page's own rendering:
+    // measured in headless chromium, about half the CPU of a frame.
+    ctx = canvas.getContext('2d', {alpha: false, desynchronized: true});
     patterns = {};
-    ctx.font = Math.round(cellH * 0.8) + 'px "DejaVu Sans Mono", "Consolas", "Courier New", monospace';
-    ctx.textAlign = 'center';
-    ctx.textBaseline = 'middle';
-    for (var i = 0; i < CELLS; ++i) drawCell(i);
+    tiles = {};
+    var cellH = Math.floor(height / ROWS);
+    font = Math.round(cellH * 0.8) + 'px "DejaVu Sans Mono", "Consolas", "Courier New", monospace';
+    redrawAll = true;
+    drawFrame();
   }
 
   var patterns = {};
@@ -105,63 +156,125 @@
       tile.width = 2;
       tile.height = 2;
       var t = tile.getContext('2d');
-      t.fillStyle = PALETTE[bg];
+      t.fillStyle = palette[bg];
       t.fillRect(0, 0, 2, 2);
-      t.fillStyle = PALETTE[fg];
+      t.fillStyle = palette[fg];
       DOTS[lit].forEach(function (dot) { t.fillRect(dot % 2, dot >> 1, 1, 1); });
       patterns[key] = ctx.createPattern(tile, 'repeat');
     }
     return patterns[key];
   }
 
-  function drawCell(i) {
-    if (!ctx) return;
-    var x = (i % COLUMNS) * cellW;
-    var y = Math.floor(i / COLUMNS) * cellH;
+  // Each character in each colour and cell size is drawn once into a tile of its own, then
+  // copied: far cheaper than drawing the text again for every cell.
+  var tiles = {};
+  var font = '';
+  function glyphTile(cp, fg, w, h) {
+    var key = cp + ',' + fg + ',' + w + ',' + h;
+    var tile = tiles[key];
+    if (!tile) {
+      tile = document.createElement('canvas');
+      tile.width = w;
+      tile.height = h;
+      var t = tile.getContext('2d');
+      t.font = font;
+      t.textAlign = 'center';
+      t.textBaseline = 'middle';
+      t.fillStyle = palette[fg];
+      t.fillText(String.fromCodePoint(cp), w / 2, h / 2 + h * 0.04, w);
+      tiles[key] = tile;
+    }
+    return tile;
+  }
+
+  // What stands on a cell over its background: a shade, a half block, a character, the cursor.
+  function drawForeground(i) {
+    var column = i % COLUMNS, row = (i - column) / COLUMNS;
+    var x = xs[column], y = ys[row], w = xs[column + 1] - x, h = ys[row + 1] - y;
     var fg = attrs[i] & 15, bg = (attrs[i] >> 4) & 15, cp = glyphs[i];
-    ctx.fillStyle = PALETTE[bg];
-    ctx.fillRect(x, y, cellW, cellH);
     if (SHADES[cp] !== undefined) {
       ctx.fillStyle = shade(fg, bg, SHADES[cp]);
-      ctx.fillRect(x, y, cellW, cellH);
+      ctx.fillRect(x, y, w, h);
     } else if (HALVES[cp]) {
-      ctx.fillStyle = PALETTE[fg];
+      ctx.fillStyle = palette[fg];
       var half = HALVES[cp];
-      if (half === 'top') ctx.fillRect(x, y, cellW, cellH / 2);
-      else if (half === 'bottom') ctx.fillRect(x, y + cellH / 2, cellW, cellH / 2);
-      else if (half === 'left') ctx.fillRect(x, y, cellW / 2, cellH);
-      else ctx.fillRect(x + cellW / 2, y, cellW / 2, cellH);
+      if (half === 'top') ctx.fillRect(x, y, w, h >> 1);
+      else if (half === 'bottom') ctx.fillRect(x, y + (h >> 1), w, h - (h >> 1));
+      else if (half === 'left') ctx.fillRect(x, y, w >> 1, h);
+      else ctx.fillRect(x + (w >> 1), y, w - (w >> 1), h);
     } else if (cp !== 0x20 && cp !== 0xA0) {
-      ctx.fillStyle = PALETTE[fg];
-      ctx.fillText(String.fromCodePoint(cp), x + cellW / 2, y + cellH / 2 + cellH * 0.04, cellW);
+      ctx.drawImage(glyphTile(cp, fg, w, h), x, y);
     }
     if (i === cursor) {
-      ctx.fillStyle = PALETTE[fg];
-      ctx.fillRect(x, y + cellH - Math.max(2, cellH >> 3), cellW, Math.max(2, cellH >> 3));
+      var line = Math.max(2, h >> 3);
+      ctx.fillStyle = palette[fg];
+      ctx.fillRect(x, y + h - line, w, line);
     }
   }
 
-  // The model as the program presents it: code points and attributes of all cells, and the
-  // cursor's cell or -1. Only cells that changed are drawn.
-  function present(glyphPtr, attrPtr, cursorCell) {
-    var newGlyphs = HEAPU32.subarray(glyphPtr >> 2, (glyphPtr >> 2) + CELLS);
-    var newAttrs = HEAPU16.subarray(attrPtr >> 1, (attrPtr >> 1) + CELLS);
-    var oldCursor = cursor;
-    cursor = cursorCell;
-    for (var i = 0; i < CELLS; ++i) {
-      if (!drawn || newGlyphs[i] !== glyphs[i] || newAttrs[i] !== attrs[i] ||
-          i === oldCursor || i === cursor) {
-        glyphs[i] = newGlyphs[i];
-        attrs[i] = newAttrs[i];
-        drawCell(i);
+  function cellChanged(i) {
+    return redrawAll || glyphs[i] !== shownGlyphs[i] || attrs[i] !== shownAttrs[i] ||
+           (i === cursor) !== (i === shownCursor);
+  }
+
+  // Draws the cells whose glyph, colours or cursor changed since the last frame, each run of
+  // them on one background with one fill. Called when the program gives the browser its turn,
+  // as only then can a frame be shown: the program may present far more often than that (the
+  // list's sliding rows).
+  function drawFrame() {
+    changed = false;
+    if (!ctx || palette.length === 0) return;
+    for (var row = 0; row < ROWS; ++row) {
+      var first = row * COLUMNS, end = first + COLUMNS;
+      for (var i = first; i < end;) {
+        if (!cellChanged(i)) { ++i; continue; }
+        var bg = (attrs[i] >> 4) & 15, from = i;
+        while (i < end && cellChanged(i) && ((attrs[i] >> 4) & 15) === bg) ++i;
+        ctx.fillStyle = palette[bg];
+        ctx.fillRect(xs[from - first], ys[row], xs[i - first] - xs[from - first], ys[row + 1] - ys[row]);
+        for (var k = from; k < i; ++k) drawForeground(k);
       }
     }
-    if (!drawn) Module.numerionPage.firstFrameMs = performance.now();
+    shownGlyphs.set(glyphs);
+    shownAttrs.set(attrs);
+    shownCursor = cursor;
+    redrawAll = false;
+    if (drawn && Module.numerionPage.firstFrameMs === null) Module.numerionPage.firstFrameMs = performance.now();
+  }
+
+  // The model as the program presents it: code points and attributes of all cells, and the
+  // cursor's cell or -1. Taken at once, drawn at the program's next wait.
+  function present(glyphPtr, attrPtr, cursorCell) {
+    glyphs.set(HEAPU32.subarray(glyphPtr >> 2, (glyphPtr >> 2) + CELLS));
+    attrs.set(HEAPU16.subarray(attrPtr >> 1, (attrPtr >> 1) + CELLS));
+    cursor = cursorCell;
+    changed = true;
     drawn = true;
-    if (reloadPending && atRest()) {
+    if (reloadPending && phase() === 'rest') {
       reloadPending = false;
       restart(false);
     }
+  }
+
+  function shows(row, column, text) {
+    var at = (row - 1) * COLUMNS + column - 1;
+    for (var k = 0; k < text.length; ++k) {
+      if (glyphs[at + k] !== text.charCodeAt(k)) return false;
+    }
+    return true;
+  }
+
+  // What the program is doing, as its screen shows it (the page knows nothing else of it):
+  // 'rest' when it has ended, has not drawn yet or shows the title menu, where a reload loses
+  // nothing; 'result' during a game (its status panel, banners included) or the name entry,
+  // where leaving would lose the result; 'other' on the instructions and the list.
+  function phase() {
+    if (exitStatus !== null || !drawn) return 'rest';
+    if (shows(16, 6, '1 = Spielbeginn') && shows(22, 6, '4 = Spielende')) return 'rest';
+    if (shows(21, 27, 'verbliebene Zahlen:') ||
+        shows(3, 6, 'Du hast es in die Bestenliste geschafft'))
+      return 'result';
+    return 'other';
   }
 
   function screenCopy() {
@@ -189,40 +302,53 @@
     return (e.ctrlKey || e.altKey || e.metaKey) && !e.getModifierState('AltGraph');
   }
 
-  // What a key press gives the pending-key buffer: [code, character]; -1 and 0 for nothing.
-  function codeOf(e) {
-    if (withCommand(e)) return [-1, 0];
-    if (CONTROL[e.key] !== undefined) return [CONTROL[e.key], 0];
-    if (EXTENDED[e.key] !== undefined) return [EXTENDED[e.key] * 256 + 255, 0];
-    var cp = e.key.codePointAt(0);
-    if (e.key.length === String.fromCodePoint(cp).length) return [-1, cp];
+  // What a key press gives the pending-key buffer, by its KeyboardEvent.key: [code, character];
+  // -1 and 0 for nothing.
+  function codeOf(name, command) {
+    if (command) return [-1, 0];
+    if (CONTROL[name] !== undefined) return [CONTROL[name], 0];
+    if (EXTENDED[name] !== undefined) return [EXTENDED[name] * 256 + 255, 0];
+    var cp = name.codePointAt(0);
+    if (name.length === String.fromCodePoint(cp).length) return [-1, cp];
     return [-1, 0];  // Dead, Shift, CapsLock and the like
+  }
+
+  function keyNumber(code) {
+    return keyIndex.hasOwnProperty(code) ? keyIndex[code] : -1;
+  }
+
+  // Once the program has ended, a digit, Space or Enter starts it again.
+  function restartOn(code) {
+    if (exitStatus === 0 && RESTART_KEYS.test(code)) reload();
   }
 
   function onKeyDown(e) {
     if (exitStatus !== null) {
-      // The program has ended: a fresh key starts it again.
-      if (!e.repeat && !withCommand(e) && exitStatus === 0) location.reload();
+      if (!e.repeat && !withCommand(e)) restartOn(e.code);
       return;
     }
     if (!audio) startAudio();
-    var key = keyIndex.hasOwnProperty(e.code) ? keyIndex[e.code] : -1;
-    var gives = codeOf(e);
-    // An auto-repeat feeds the pending keys as a press does but leaves the held state alone.
-    queue(EV_KEY, e.repeat ? REPEAT : PRESS, e.repeat ? -1 : key, gives[0], gives[1]);
+    // Keys pressed with Cmd or Meta held are never held keys: macOS sends no keyup for a key
+    // let go while Cmd is down. An auto-repeat makes a key held that reads as up (it was held
+    // when the focus came back), and feeds the pending keys as a press does.
+    var key = e.metaKey ? -1 : keyNumber(e.code);
+    var gives = codeOf(e.key, withCommand(e));
+    queue(EV_KEY, e.repeat ? REPEAT : PRESS, key, gives[0], gives[1]);
     if (GAME_KEYS.test(e.code) && !withCommand(e)) e.preventDefault();
   }
 
   function onKeyUp(e) {
     if (exitStatus !== null) return;
-    var key = keyIndex.hasOwnProperty(e.code) ? keyIndex[e.code] : -1;
-    queue(EV_KEY, RELEASE, key, -1, 0);
+    // Letting go of Cmd releases every key: those let go meanwhile sent nothing.
+    if (META_KEYS.test(e.code)) queue(EV_RELEASED, 0, -1, -1, 0);
+    else queue(EV_KEY, RELEASE, keyNumber(e.code), -1, 0);
     if (GAME_KEYS.test(e.code) && !withCommand(e)) e.preventDefault();
   }
 
   function onBlur() {
     focusNote = 'Die Seite hat den Fokus verloren: für die Tasten in sie klicken.';
     showNotes();
+    releaseTouches();
     queue(EV_FOCUS_OUT, 0, -1, -1, 0);
   }
 
@@ -230,6 +356,100 @@
     focusNote = '';
     showNotes();
     queue(EV_FOCUS_IN, 0, -1, -1, 0);
+  }
+
+  // A hidden page (another tab, a minimised window) lets go of every key, as a blur does: the
+  // browser may send neither a blur nor the releases.
+  function onVisibilityChange() {
+    if (document.visibilityState === 'hidden') {
+      releaseTouches();
+      queue(EV_RELEASED, 0, -1, -1, 0);
+    }
+    queue(EV_CHANGED, 0, -1, -1, 0);
+  }
+
+  // --- The on-screen keys ---------------------------------------------------------------------
+
+  // Shown on a touch screen (a coarse pointer, or from the first touch on): each a real held
+  // key, down while a finger is on it, up when the last finger leaves it or the touch is
+  // cancelled, fed to the program as the keyboard's key. By KeyboardEvent.code, the
+  // KeyboardEvent.key a keyboard gives.
+  var SCREEN_KEYS = {ArrowUp: 'ArrowUp', ArrowDown: 'ArrowDown', ArrowLeft: 'ArrowLeft',
+                     ArrowRight: 'ArrowRight', Space: ' ', Enter: 'Enter', Digit1: '1',
+                     Digit2: '2', Digit3: '3', Digit4: '4', Digit5: '5'};
+  var PAD_GAP = 8;  // CSS pixels between the pads and the screen
+  var touch = false;
+  var touching = {};  // pointerId -> the key element it holds
+  var fingers = {};   // KeyboardEvent.code -> how many touches hold it
+
+  function sideways() {
+    return window.innerWidth > window.innerHeight;
+  }
+
+  function useTouch() {
+    if (touch) return;
+    touch = true;
+    document.body.classList.add('touch');
+    layout();
+  }
+
+  function screenKey(code, down) {
+    if (exitStatus !== null) {
+      if (down) restartOn(code);
+      return;
+    }
+    if (!audio) startAudio();
+    var gives = down ? codeOf(SCREEN_KEYS[code], false) : [-1, 0];
+    queue(EV_KEY, down ? PRESS : RELEASE, keyNumber(code), gives[0], gives[1]);
+  }
+
+  function touchDown(e) {
+    var el = e.currentTarget, code = el.dataset.code;
+    e.preventDefault();
+    if (touching[e.pointerId]) return;
+    useTouch();
+    try { el.setPointerCapture(e.pointerId); } catch (err) { /* a pointer already gone */ }
+    touching[e.pointerId] = el;
+    fingers[code] = (fingers[code] || 0) + 1;
+    if (fingers[code] === 1) {
+      el.classList.add('down');
+      screenKey(code, true);
+    }
+  }
+
+  function touchUp(e) {
+    var el = touching[e.pointerId];
+    if (!el) return;
+    delete touching[e.pointerId];
+    var code = el.dataset.code;
+    if (--fingers[code] > 0) return;
+    el.classList.remove('down');
+    screenKey(code, false);
+  }
+
+  // Focus lost or page hidden: the program lets go of every key; the fingers still on the
+  // keys count no more.
+  function releaseTouches() {
+    touching = {};
+    fingers = {};
+    Array.prototype.forEach.call(document.querySelectorAll('.key.down'), function (el) {
+      el.classList.remove('down');
+    });
+  }
+
+  function setUpScreenKeys() {
+    Array.prototype.forEach.call(document.querySelectorAll('.key'), function (el) {
+      el.addEventListener('pointerdown', touchDown);
+      el.addEventListener('pointerup', touchUp);
+      el.addEventListener('pointercancel', touchUp);
+      el.addEventListener('lostpointercapture', touchUp);
+      // No long-press menu, no selection, no emulated mouse after the touch.
+      el.addEventListener('contextmenu', function (e) { e.preventDefault(); });
+      el.addEventListener('touchstart', function (e) { e.preventDefault(); }, {passive: false});
+    });
+    var coarse = window.matchMedia && window.matchMedia('(pointer: coarse)').matches;
+    if (coarse) useTouch();
+    window.addEventListener('touchstart', useTouch, {passive: true});
   }
 
   // --- Sound ----------------------------------------------------------------------------------
@@ -286,6 +506,10 @@
         fileNote = 'Die geladene Bestenliste gilt; die bisherige lässt sich bis zum nächsten Neuladen noch herunterladen.';
       showNotes();
       removeRunDependency('numerion-highscore');
+      return store.keep();
+    }).then(function (text) {
+      storageNote = text;
+      showNotes();
     });
   }
 
@@ -305,17 +529,11 @@
     else setStatus('Es gibt noch keine Bestenliste.', false);
   }
 
-  function rowText(row) {
-    var text = '';
-    for (var c = 0; c < COLUMNS; ++c) text += String.fromCodePoint(glyphs[(row - 1) * COLUMNS + c]);
-    return text;
-  }
-
-  // A reload loses nothing while the program has ended or not drawn yet, or shows the title
-  // menu: not during a game, the name entry or a list.
-  function atRest() {
-    if (exitStatus !== null || !drawn) return true;
-    return rowText(16).indexOf('1 = Spielbeginn') >= 0 && rowText(22).indexOf('4 = Spielende') >= 0;
+  // The page starts again because the player asked for it: the browser does not ask again.
+  var leaving = false;
+  function reload() {
+    leaving = true;
+    location.reload();
   }
 
   // Starts the page again with the replaced list; the list it replaced stays to be downloaded.
@@ -331,7 +549,7 @@
       restartButton.dataset.anyway = '1';
       return;
     }
-    location.reload();
+    reload();
   }
 
   // Any file is checked first; a highscore list replaces the current one only when the player
@@ -367,7 +585,7 @@
         return;
       }
       document.getElementById('previous').hidden = false;
-      if (atRest()) {
+      if (phase() === 'rest') {
         restart(false);
         return;
       }
@@ -383,6 +601,7 @@
 
   function ended(status) {
     if (exitStatus !== null) return;
+    if (changed) drawFrame();
     exitStatus = status;
     reportText = String.fromCharCode.apply(null, stderrBytes);
     if (waiter) waiter();
@@ -396,10 +615,28 @@
 
   // --- Start ----------------------------------------------------------------------------------
 
+  // The browser's turn while a wait is held: a message posted to the page itself comes back
+  // after the tasks already waiting (a frame to draw, key events), without the timers' clamp.
+  var channel = new MessageChannel();
+  var onTurn = null;
+  var lastTurnMs = 0;
+  channel.port1.onmessage = function () {
+    var done = onTurn;
+    onTurn = null;
+    if (done) done();
+  };
+
   Module.numerionPage = {
     // The program names its keys in the order of its own key numbers.
     setKeyNames: function (names) {
       names.split(',').forEach(function (name, i) { keyIndex[name] = i; });
+    },
+    // The 16 colours as 0xRRGGBB, by attribute nibble.
+    setPalette: function (ptr) {
+      palette = Array.prototype.map.call(HEAPU32.subarray(ptr >> 2, (ptr >> 2) + 16), function (rgb) {
+        return '#' + (0x1000000 + rgb).toString(16).slice(1);
+      });
+      redrawAll = true;
     },
     // Hands the queued events to the program: five numbers each (kind, action, key, code,
     // character) at ptr, at most max events; returns how many.
@@ -409,17 +646,34 @@
       events.splice(0, n);
       return n;
     },
-    // Resolves after ms milliseconds (negative: without limit), or at once when an event comes.
+    // Gives the browser its turn and resolves after ms milliseconds (negative: without limit),
+    // at once when an event comes, or, for a wait too short for a timer, after the turn.
     wait: function (ms) {
+      if (changed) drawFrame();
       return new Promise(function (resolve) {
         var timer = null;
         waiter = function () {
           waiter = null;
+          onTurn = null;
           if (timer !== null) clearTimeout(timer);
+          lastTurnMs = performance.now();
           resolve();
         };
-        if (ms >= 0) timer = setTimeout(waiter, ms);
+        if (ms >= 0 && ms < SHORTEST_TIMER_MS) {
+          onTurn = waiter;
+          channel.port2.postMessage(0);
+        } else if (ms >= 0) {
+          timer = setTimeout(waiter, ms);
+        }
       });
+    },
+    // Holds a wait too short for the browser's timers on the clock; false (not waited) when
+    // it is no such wait or the browser is due its turn first.
+    hold: function (ms) {
+      var now = performance.now();
+      if (ms >= SHORTEST_TIMER_MS || now - lastTurnMs >= TURN_EVERY_MS) return false;
+      for (var until = now + ms; performance.now() < until;) { /* the time is the wait */ }
+      return true;
     },
     visible: function () { return document.visibilityState !== 'hidden'; },
     present: present,
@@ -461,13 +715,28 @@
     statusLine = document.getElementById('status');
     restartButton = document.getElementById('restart');
     setStatus('', false);
+    setUpScreenKeys();
     layout();
     window.addEventListener('resize', layout);
+    // The line below the screen grows with its words: the screen makes room.
+    if (window.ResizeObserver) {
+      var footerHeight = -1;
+      new ResizeObserver(function () {
+        var h = document.getElementById('footer').offsetHeight;
+        if (h !== footerHeight) { footerHeight = h; layout(); }
+      }).observe(document.getElementById('footer'));
+    }
     window.addEventListener('keydown', onKeyDown);
     window.addEventListener('keyup', onKeyUp);
     window.addEventListener('blur', onBlur);
     window.addEventListener('focus', onFocus);
-    document.addEventListener('visibilitychange', function () { queue(EV_CHANGED, 0, -1, -1, 0); });
+    document.addEventListener('visibilitychange', onVisibilityChange);
+    // Leaving the page during a game or the name entry would lose the result: ask first.
+    window.addEventListener('beforeunload', function (e) {
+      if (leaving || phase() !== 'result') return;
+      e.preventDefault();
+      e.returnValue = '';
+    });
     document.getElementById('download').addEventListener('click', download);
     document.getElementById('load').addEventListener('click', function () {
       document.getElementById('file').click();
@@ -483,7 +752,7 @@
     });
     restartButton.addEventListener('click', function () {
       if (reloadPending || restartButton.dataset.anyway) restart(!!restartButton.dataset.anyway);
-      else location.reload();
+      else reload();
     });
     // Buttons must not keep the keyboard: the game's keys go back to the page.
     Array.prototype.forEach.call(document.querySelectorAll('button'), function (b) {

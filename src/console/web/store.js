@@ -224,6 +224,24 @@
       });
     },
 
+    // Asks the browser to keep IndexedDB for good: without that it may clear it when space
+    // runs short (Safari after seven days without a visit). Resolves to '' when it is kept
+    // (or there is no IndexedDB to keep), else to what the player should know.
+    keep: function () {
+      var save = ' „Bestenliste herunterladen“ sichert sie.';
+      if (!db) return Promise.resolve('');
+      if (!navigator.storage || !navigator.storage.persist)
+        return Promise.resolve('Dieser Browser kann nicht zusagen, die Bestenliste auf Dauer zu behalten:' + save);
+      return navigator.storage.persisted().then(function (kept) {
+        return kept || navigator.storage.persist();
+      }).then(function (kept) {
+        return kept ? '' : 'Der Browser hat abgelehnt, die Bestenliste auf Dauer zu behalten; ' +
+                           'bei Platzmangel darf er sie löschen.' + save;
+      }, function () {
+        return 'Der Browser sagt nicht, ob er die Bestenliste auf Dauer behält.' + save;
+      });
+    },
+
     // Whether the list lives in IndexedDB (else only in this tab, for this session).
     persistent: function () { return db !== null; },
 

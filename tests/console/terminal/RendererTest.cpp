@@ -208,6 +208,10 @@ TEST(Glyphs, EveryByteIsOnePrintableOneCellCharacter) {
         if (byte >= 0x20 && byte < 0x7f) {
             EXPECT_EQ(cp, static_cast<char32_t>(byte));
         }
+        // A character typed as it is shown gives its byte back.
+        if (byte >= 0x80) {
+            EXPECT_EQ(cp850FromUnicode(cp), byte) << byte;
+        }
     }
 }
 
