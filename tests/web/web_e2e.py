@@ -38,6 +38,13 @@ class Page:
     def status(self):
         return self.b.evaluate("window.numerion.status()")
 
+    def ended(self, timeout=TIMEOUT):
+        """The program's exit status, once it has ended (None if it runs on past timeout)."""
+        deadline = time.monotonic() + timeout
+        while self.status() is None and time.monotonic() < deadline:
+            time.sleep(0.05)
+        return self.status()
+
     def footer(self):
         return self.b.evaluate("document.getElementById('status').textContent")
 
@@ -347,10 +354,8 @@ def keypad_and_main_row_4(p, b):
     time.sleep(0.5)
     check(p.status() is None, "keypad 4 ended the program")
     b.tap("Digit4", 0.3)
-    deadline = time.monotonic() + TIMEOUT
-    while p.status() is None and time.monotonic() < deadline:
-        time.sleep(0.05)
-    check(p.status() == 0, f"main-row 4: status {p.status()}")
+    status = p.ended()
+    check(status == 0, f"main-row 4: status {status}")
     check("beendet" in p.footer(), "the line below says the game has ended")
     check(p.row(22) .find("4 = Spielende") >= 0, "the last screen stays")
     print("ok: keypad 4 does not end, main-row 4 does (status 0)")
@@ -516,11 +521,9 @@ def refused_write(page):
         q.wait_for(lambda s: q.highlight(s) == (14, 25), "the highlight on the first cell")
         move_to(q, c, (30, 41))
         c.tap("Enter")
-        deadline = time.monotonic() + TIMEOUT
-        while q.status() is None and time.monotonic() < deadline:
-            time.sleep(0.05)
+        status = q.ended()
         expected = "\nAborting due to runtime error 3 (file I/O error) at line 339 of Numerion::()\n\n"
-        check(q.status() == 3, f"status {q.status()}")
+        check(status == 3, f"status {status}")
         check(c.evaluate("window.numerion.report()") == expected, "the report")
         check("at line 339" in q.footer(), "the report below the grid")
         c.reload()
@@ -727,11 +730,9 @@ def fatal_report(p, b):
         };
     })""", await_promise=True)
     b.reload()
-    deadline = time.monotonic() + TIMEOUT
-    while p.status() is None and time.monotonic() < deadline:
-        time.sleep(0.05)
+    status = p.ended()
     expected = "\nAborting due to runtime error 2 (file not found) at line 41 of Numerion::()\n\n"
-    check(p.status() == 2, f"status {p.status()}")
+    check(status == 2, f"status {status}")
     check(b.evaluate("window.numerion.report()") == expected, "the report")
     check("Aborting due to runtime error 2" in p.footer(), "the report below the grid")
     print("ok: a fatal error shows its report below the grid (status 2)")
